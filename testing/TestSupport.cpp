@@ -1,0 +1,194 @@
+#include "TestSupport.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace veqtest {
+
+std::string SandboxDir() {
+    const char* t = std::getenv("TMPDIR");
+    return (t && *t) ? t : "/tmp";
+}
+
+TempDir::TempDir() {
+    std::string pattern = SandboxDir() + "/veqtest-XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
+    m_path = buf.data();
+}
+
+TempDir::~TempDir() {
+    std::string cmd = "rm -rf '" + m_path + "'";
+    if (std::system(cmd.c_str()) != 0) {
+        // Nothing to do: the sandbox itself is removed after the test.
+    }
+}
+
+ScopedEnv::ScopedEnv(const std::string& name, const char* value) : m_name(name) {
+    const char* old = std::getenv(name.c_str());
+    m_had = old != nullptr;
+    if (old) m_old = old;
+    if (value) setenv(name.c_str(), value, 1);
+    else unsetenv(name.c_str());
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (m_had) setenv(m_name.c_str(), m_old.c_str(), 1);
+    else unsetenv(m_name.c_str());
+}
+
+namespace {
+
+ChildResult WaitChild(pid_t pid, int readFd, int timeoutSeconds) {
+    ChildResult result;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    char buf[4096];
+    bool open = true;
+    while (open) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) {
+            kill(pid, SIGKILL);
+            result.output += "\n[killed: time-out]\n";
+            break;
+        }
+        pollfd p{readFd, POLLIN, 0};
+        int r = poll(&p, 1, static_cast<int>(left > 200 ? 200 : left));
+        if (r > 0) {
+            ssize_t n = read(readFd, buf, sizeof buf);
+            if (n > 0) result.output.append(buf, static_cast<size_t>(n));
+            else open = false;
+        }
+    }
+    close(readFd);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status)) {
+        result.exited = true;
+        result.status = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.status = WTERMSIG(status);
+    }
+    return result;
+}
+
+}  // namespace
+
+ChildResult RunInChild(const std::function<int()>& body, int timeoutSeconds) {
+    int fds[2];
+    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    fflush(stdout);
+    fflush(stderr);
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        close(fds[0]);
+        dup2(fds[1], 1);
+        dup2(fds[1], 2);
+        close(fds[1]);
+        int rc = 1;
+        try {
+            rc = body();
+        } catch (const std::exception& e) {
+            fprintf(stderr, "child threw: %s\n", e.what());
+            rc = 99;
+        }
+        fflush(stdout);
+        fflush(stderr);
+        exit(rc);  // runs atexit work and static destructors, as a real process end does
+    }
+    close(fds[1]);
+    return WaitChild(pid, fds[0], timeoutSeconds);
+}
+
+ChildResult RunProgram(const std::vector<std::string>& argv,
+                       const std::vector<std::pair<std::string, std::string>>& env,
+                       int timeoutSeconds) {
+    int fds[2];
+    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        close(fds[0]);
+        dup2(fds[1], 1);
+        dup2(fds[1], 2);
+        close(fds[1]);
+        int devnull = open("/dev/null", O_RDONLY);
+        if (devnull >= 0) dup2(devnull, 0);
+        for (const auto& kv : env) setenv(kv.first.c_str(), kv.second.c_str(), 1);
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        fprintf(stderr, "exec %s failed: %s\n", args[0], strerror(errno));
+        _exit(127);
+    }
+    close(fds[1]);
+    return WaitChild(pid, fds[0], timeoutSeconds);
+}
+
+int FreeLoopbackPort(const std::string& address) {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    if (s < 0) return -1;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = 0;
+    inet_pton(AF_INET, address.c_str(), &a.sin_addr);
+    int port = -1;
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+        socklen_t len = sizeof a;
+        if (getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0) port = ntohs(a.sin_port);
+    }
+    close(s);
+    return port;
+}
+
+bool WaitFor(const std::function<bool()>& predicate, std::chrono::milliseconds timeout,
+             std::chrono::milliseconds step) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        if (predicate()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return predicate();
+        std::this_thread::sleep_for(step);
+    }
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string BuildDir() {
+    const char* b = std::getenv("VEQ_BUILD_DIR");
+    return b ? b : "";
+}
+
+}  // namespace veqtest

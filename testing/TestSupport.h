@@ -1,0 +1,73 @@
+// Small helpers shared by the tests: sandbox folders, environment, child
+// processes for scenarios that depend on singletons or work done at exit,
+// free loopback ports and polling with a deadline.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace veqtest {
+
+// The sandbox folder the test runs in (TMPDIR set by scripts/test-sandbox).
+std::string SandboxDir();
+
+// A fresh folder below the sandbox, removed with its contents at destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Sets (or with a null value unsets) an environment variable for the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const std::string& name, const char* value);
+    ~ScopedEnv();
+
+private:
+    std::string m_name;
+    bool m_had;
+    std::string m_old;
+};
+
+struct ChildResult {
+    bool exited = false;   // ended through exit, not a signal
+    int status = -1;       // exit status when exited, else the signal number
+    std::string output;    // what the child wrote to stdout and stderr
+};
+
+// Runs body in a forked child process and waits for it; the child's exit
+// status is body's return value. Used for scenarios whose state is process-wide.
+ChildResult RunInChild(const std::function<int()>& body, int timeoutSeconds = 60);
+
+// Runs a program (argv[0] a path) with extra environment, captures its output.
+ChildResult RunProgram(const std::vector<std::string>& argv,
+                       const std::vector<std::pair<std::string, std::string>>& env = {},
+                       int timeoutSeconds = 60);
+
+// A TCP port on the loopback interface that was free a moment ago.
+int FreeLoopbackPort(const std::string& address = "127.0.0.1");
+
+// Polls predicate until it holds or the time is up; returns its last answer.
+bool WaitFor(const std::function<bool()>& predicate,
+             std::chrono::milliseconds timeout = std::chrono::seconds(10),
+             std::chrono::milliseconds step = std::chrono::milliseconds(10));
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+bool FileExists(const std::string& path);
+
+// The build folder (bin/, lib/, root/), from VEQ_BUILD_DIR.
+std::string BuildDir();
+
+}  // namespace veqtest
