@@ -29,3 +29,12 @@ function(veq_add_tests)
       PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "VEQ_BUILD_DIR=${CMAKE_BINARY_DIR}")
   endforeach()
 endfunction()
+
+# veq_add_bench(<name> SOURCES <files...> LIBS <libs...>): a benchmark program in
+# build/bench/, run by scripts/bench (never by the tests).
+function(veq_add_bench name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} veq_testing)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endfunction()
