@@ -6,6 +6,23 @@
  * Texts are UTF-8. Every text or list the library hands out is freed by the
  * library (vellora_free, freeStringList, SCAN_freeScanJobList, *_freeInfo).
  * Trailing "reserved" arguments are passed as 0 by callers.
+ *
+ * Where the controller is: only loopback is ever contacted (127.0.0.0/8, ::1,
+ * "localhost"); any other address gets VELLORA_HOST_UNREACHABLE before anything
+ * is sent. Callers pass -1 as the port of INIT_connectUTF8, so the port comes
+ * from the environment variable VELLORA_PORT, read at each connect and each
+ * discovery (default 18630). VELLORA_TIMEOUT_MS, when set to a positive number
+ * of milliseconds, replaces every time-out (connect, INIT_setTimeout), so that
+ * tests of callers that always set 60 seconds can run short. The default
+ * time-out of a connection is 60 seconds.
+ *
+ * Threads: calls on one handle are safe from any thread. A null, closed or
+ * stale handle or session gives VELLORA_INVALID_HANDLE (locale sessions:
+ * VELLORA_LOCL_INVALID_HANDLE). Callbacks run on the library's own threads,
+ * never inside the caller's own call. A call that gets no answer within the
+ * time-out gives VELLORA_TIMEOUT; a lost connection gives
+ * VELLORA_CONNECTION_FAILED. Malformed frames close the connection with a
+ * line on stderr.
  */
 #ifndef VELLORA_H
 #define VELLORA_H
@@ -38,26 +55,52 @@ enum {
     VELLORA_PROTOCOL_ERROR = -10,
     VELLORA_GENERAL_FAILURE = -11,
     VELLORA_INVALID_HANDLE = -12,
+    VELLORA_LP_NOT_FOUND = -13,
+    VELLORA_LP_EXISTS = -14,
     VELLORA_ITEM_NOT_FOUND = -15,
+    VELLORA_BAD_DEVICE_INDEX = -16,
+    VELLORA_NO_SUCH_SCOPE = -17,
     VELLORA_KEY_NOT_FOUND = -18,
     VELLORA_VALUE_NOT_FOUND = -19,
     VELLORA_MALFORMED_ATTRIBUTES = -20,
+    VELLORA_INVALID_SCOPE = -21,
+    VELLORA_CONSTRAINTS_VIOLATED = -22,
+    VELLORA_FILE_LOCKED = -23,
     VELLORA_OUT_OF_MEMORY = -24,
     VELLORA_LOCL_PARMERR = -30,
+    VELLORA_LOCL_NOMEMERR = -31,
     VELLORA_LOCL_INVALID_HANDLE = -32,
     VELLORA_LOCL_UNKNOWN_KEY = -33,
     VELLORA_LOCL_INVALID_LOCALE = -34,
     VELLORA_LOCL_INVALID_ENCODING = -35,
+    VELLORA_LOCL_INTERNAL_ERROR = -36,
+    VELLORA_LOCL_UNSUPPORTED = -37,
     VELLORA_OFFSET_OUT_OF_RANGE = -38,
+    VELLORA_BAD_LIMIT = -39,
+    VELLORA_ACTION_UNNECESSARY = -40,
     VELLORA_PARAMETER_MAY_NOT_BE_NULL = -41,
+    VELLORA_NO_DEFAULT = -42,
+    VELLORA_NO_CONSTRAINTS = -43,
     VELLORA_JOB_NOT_FOUND = -50,
+    VELLORA_BAD_PATH = -51,
+    VELLORA_ARCHIVE_NOT_FOUND = -52,
+    VELLORA_DISK_FULL = -53,
+    VELLORA_TAB_EXISTS = -54,
+    VELLORA_NO_RETURN = -60,
     VELLORA_CANNOT_REUSE_NBTICKET = -61,
+    VELLORA_FUNCTION_NOT_COMPATIBLE = -99,
     VELLORA_FUNCTION_NOT_AVAILABLE = -100,
     VELLORA_PENDING = -101,
     VELLORA_TIMEOUT = -102,
     VELLORA_CANCELED = -103,
+    VELLORA_ACTION_NOT_SUPPORTED = -104,
+    VELLORA_ADDRESS_DATABASE_OPEN_ERROR = -110,
+    VELLORA_ADDRESS_DATABASE_WRITE_ERROR = -111,
+    VELLORA_ADDRESS_SERVICE_ERROR = -112,
+    VELLORA_ADDRESS_DUPLICATE_ENTRY = -113,
     VELLORA_SCAN_DEST_NOT_SUPPORTED = -200,
-    VELLORA_SCAN_DEST_FAILED = -201
+    VELLORA_SCAN_DEST_FAILED = -201,
+    VELLORA_SCAN_DISK_PARTITION_FULL = -202
 };
 
 /* ---- Scan event types (VelloraScanEventEx.type) ----------------------- */
@@ -257,10 +300,15 @@ VELLORA_API int LOCL_decodeString(VelloraLocaleSession* session, const char* fro
 VELLORA_API int LOCL_getDefaultEncoding(VelloraServerHandle* handle, char** encoding, int reserved);
 
 /* ---- Non-blocking tickets ------------------------------------------------ */
+/* callback(context) runs once, on a library thread, when the ticket finishes
+ * by itself: a monitor when its connection is lost, a discovery when done. */
 VELLORA_API int NB_registerCallback(VelloraNBTicket* ticket, void* context,
                                     VelloraMonitorCallback callback);
 VELLORA_API int NB_cancel(VelloraNBTicket* ticket);
-/* status: VELLORA_PENDING while the ticket runs; result: the ticket's result. */
+/* status: VELLORA_PENDING while the ticket runs (or one of its callbacks or its
+ * own thread is still busy), else its final result: 0 done, VELLORA_CANCELED,
+ * VELLORA_CONNECTION_FAILED for a subscription or monitor whose connection was
+ * lost. A zeroed ticket that was never started reads status 0. */
 VELLORA_API int NB_checkTicket(VelloraNBTicket* ticket, int* result, int reserved, int* status);
 /* Returns only after any running callback of the ticket has finished; none follows. */
 VELLORA_API int NB_block(VelloraNBTicket* ticket);

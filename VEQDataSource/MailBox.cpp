@@ -1,0 +1,5 @@
+#include "MailBox.h"
+
+MailBox::MailBox() = default;
+
+MailBox::~MailBox() = default;

@@ -1,0 +1,5 @@
+#include "ScanAPIComponent.h"
+
+ScanAPIComponent::ScanAPIComponent() = default;
+
+ScanAPIComponent::~ScanAPIComponent() = default;

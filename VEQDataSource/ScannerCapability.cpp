@@ -1,0 +1,5 @@
+#include "ScannerCapability.h"
+
+ScannerCapability::ScannerCapability() = default;
+
+ScannerCapability::~ScannerCapability() = default;

@@ -1,0 +1,5 @@
+#include "ServerAuthenticator.h"
+
+ServerAuthenticator::ServerAuthenticator() = default;
+
+ServerAuthenticator::~ServerAuthenticator() = default;

@@ -1,0 +1,5 @@
+#include "ServersDiscovererProxy.h"
+
+ServersDiscovererProxy::ServersDiscovererProxy() = default;
+
+ServersDiscovererProxy::~ServersDiscovererProxy() = default;

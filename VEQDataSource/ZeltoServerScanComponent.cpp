@@ -1,0 +1,32 @@
+// SCAN COMPONENT SEAM: which scan component a login makes once its scan
+// session is open. The default makes none yet; the scan component of the
+// server replaces the body of MakeDefaultScanComponent.
+#include <mutex>
+
+#include "ScanAPIComponent.h"
+#include "ZeltoServer.h"
+
+namespace {
+
+std::mutex s_factoryMutex;
+ZeltoServer::ScanComponentFactory s_factory;
+
+}  // namespace
+
+void ZeltoServer::SetScanComponentFactory(ScanComponentFactory factory) {
+    std::lock_guard<std::mutex> lock(s_factoryMutex);
+    s_factory = std::move(factory);
+}
+
+std::shared_ptr<ScanAPIComponent> ZeltoServer::MakeDefaultScanComponent(ZeltoServer& /*server*/) {
+    return nullptr;
+}
+
+std::shared_ptr<ScanAPIComponent> ZeltoServer::MakeScanComponent(ZeltoServer& server) {
+    ZeltoServer::ScanComponentFactory factory;
+    {
+        std::lock_guard<std::mutex> lock(s_factoryMutex);
+        factory = s_factory;
+    }
+    return factory ? factory(server) : ZeltoServer::MakeDefaultScanComponent(server);
+}

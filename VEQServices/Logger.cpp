@@ -1,0 +1,218 @@
+#include "Logger.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+
+#include <boost/log/core.hpp>
+#include <boost/log/expressions.hpp>
+#include <boost/log/utility/setup/common_attributes.hpp>
+#include <json/json.h>
+#include <wx/datetime.h>
+#include <wx/file.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+
+#include "LogRetention.h"
+#include "LogSinks.h"
+#include "LogState.h"
+#include "VEQServicesUtil.h"
+
+SeverityLevel s_currentLogSeverityLevel = Debug;
+boost::log::sources::severity_logger_mt<SeverityLevel> s_log;
+
+namespace {
+
+const std::string s_levelStrings[] = {"Trace", "Info", "Debug", "Warning", "Error", "Critical", "Fatal"};
+
+const std::string s_defaultLogFileName = "VEQLog";
+const std::string s_defaultLogSeverityLevel = "Debug";
+const unsigned long long s_defaultMaxLogFileSize = 10485760;
+const wxString s_dateTimeFormat = "%Y_%m_%d_%H_%M_%S";
+
+wxString s_loggingDirectory;
+std::uint64_t s_maxTotalLogFilesSize = 104857600;
+std::uint32_t s_maxTotalLogFilesRetained = 10;
+
+// The configuration as "logconfig.json" gives it; the defaults stand for missing keys.
+struct LogConfiguration {
+    bool isConsoleLoggingOn = false;
+    bool isFileLoggingOn = true;
+    std::string logFileName = s_defaultLogFileName;
+    std::string logSeverityLevel = s_defaultLogSeverityLevel;
+    unsigned long long maxLogFileSize = s_defaultMaxLogFileSize;
+    std::uint32_t maxTotalLogFilesRetained = 10;
+    std::uint64_t maxTotalLogFilesSize = 104857600;
+};
+
+// The configuration in root. False for a root that is not an object or a value
+// that its key's type cannot hold (a text for a number, a negative size, an
+// array for a flag): such a file counts as unreadable, like invalid JSON.
+bool ReadConfiguration(const Json::Value& root, LogConfiguration& config) {
+    if (!root.isObject()) return false;
+    const LogConfiguration defaults;
+    try {
+        config.isConsoleLoggingOn = root.get("isConsoleLoggingOn", defaults.isConsoleLoggingOn).asBool();
+        config.isFileLoggingOn = root.get("isFileLoggingOn", defaults.isFileLoggingOn).asBool();
+        config.maxLogFileSize =
+            root.get("maxLogFileSize", Json::Value::LargestUInt(defaults.maxLogFileSize)).asLargestUInt();
+        config.logFileName = root.get("logFileName", defaults.logFileName).asString();
+        config.logSeverityLevel = root.get("logSeverityLevel", defaults.logSeverityLevel).asString();
+        config.maxTotalLogFilesSize =
+            root.get("maxTotalLogFilesSize", Json::Value::LargestUInt(defaults.maxTotalLogFilesSize)).asLargestUInt();
+        config.maxTotalLogFilesRetained =
+            root.get("maxTotalLogFilesRetained", Json::Value::UInt(defaults.maxTotalLogFilesRetained)).asUInt();
+    } catch (const Json::Exception&) {
+        return false;
+    }
+    return true;
+}
+
+// The text written when "logconfig.json" is missing: the defaults, one member a line.
+std::string DefaultConfigurationText() {
+    const LogConfiguration defaults;
+    Json::Value root(Json::objectValue);
+    root["isConsoleLoggingOn"] = defaults.isConsoleLoggingOn;
+    root["isFileLoggingOn"] = defaults.isFileLoggingOn;
+    root["logFileName"] = defaults.logFileName;
+    root["logSeverityLevel"] = defaults.logSeverityLevel;
+    root["maxLogFileSize"] = Json::Value::LargestUInt(defaults.maxLogFileSize);
+    root["maxTotalLogFilesRetained"] = Json::Value::UInt(defaults.maxTotalLogFilesRetained);
+    root["maxTotalLogFilesSize"] = Json::Value::LargestUInt(defaults.maxTotalLogFilesSize);
+    Json::StyledWriter writer;
+    return writer.write(root);
+}
+
+// Writes the default configuration unless a file is already there (another
+// process may have just written it, or a person edited it); failures are silent.
+void WriteDefaultConfiguration(const wxString& path) {
+    wxLogNull quiet;
+    wxFile file;
+    if (!file.Create(path, false)) return;
+    const std::string text = DefaultConfigurationText();
+    file.Write(text.data(), text.size());
+    file.Close();
+}
+
+// The folder "Logs" inside parent, made with its parents when missing; a new
+// "Logs" folder gets mode 0777 whatever the umask, so every user's processes
+// can log into it. Returns its path with a trailing separator.
+wxString MakeLogsFolder(const wxString& parent) {
+    wxFileName logs = wxFileName::DirName(parent);
+    logs.AppendDir("Logs");
+    if (!logs.DirExists()) {
+        wxLogNull quiet;
+        if (logs.Mkdir(0777, wxPATH_MKDIR_FULL)) ::chmod(logs.GetPath().fn_str(), 0777);
+    }
+    return logs.GetFullPath();
+}
+
+// Passes records at or above level.
+template <typename Sink>
+void SetLevelFilter(Sink& sink, SeverityLevel level) {
+    sink.set_filter(boost::log::expressions::attr<SeverityLevel>("Severity") >= level);
+}
+
+}  // namespace
+
+const std::string& GetSeverityLevelString(SeverityLevel level) {
+    static const std::string s_unknown;
+    if (level < Trace || level > Fatal) return s_unknown;
+    return s_levelStrings[level];
+}
+
+SeverityLevel GetSeverityLevelFromString(const std::string& name) {
+    for (int level = Trace; level <= Fatal; ++level) {
+        if (s_levelStrings[level] == name) return static_cast<SeverityLevel>(level);
+    }
+    return Fatal;
+}
+
+std::ostream& operator<<(std::ostream& stream, SeverityLevel level) {
+    return stream << GetSeverityLevelString(level);
+}
+
+Logger& Logger::Get() {
+    static Logger s_logger;
+    return s_logger;
+}
+
+Logger::Logger() : m_startTime(wxDateTime::Now().Format(s_dateTimeFormat)) {
+    const wxString configDirectory = VEQServicesUtil::GetConfigDirectory();
+    m_logFolderPath = MakeLogsFolder(configDirectory);
+    if (!s_loggingDirectory.empty()) m_logFolderPath = MakeLogsFolder(s_loggingDirectory);
+
+    const wxString configFile = configDirectory + "logconfig.json";
+    try {
+        if (wxFileName::FileExists(configFile)) {
+            if (!LoadConfigurationFile(configFile)) SetToDefault();
+        } else {
+            SetToDefault();
+            WriteDefaultConfiguration(configFile);
+        }
+    } catch (const std::exception&) {
+        // A sink that cannot be set up leaves the process without that output;
+        // logging must never stop the program.
+    }
+}
+
+Logger::~Logger() {
+    try {
+        boost::log::core::get()->remove_all_sinks();
+        CheckAndDeletePreviousLogFiles(
+            m_logFolderPath, LogRetentionPolicy{s_maxTotalLogFilesRetained, s_maxTotalLogFilesSize, m_currentRunPrefix});
+    } catch (...) {
+        // Nothing can be reported at process exit.
+    }
+}
+
+std::wstring Logger::GetLoggingFileName(const std::string& baseName) const {
+    return (m_logFolderPath + wxString::FromUTF8(baseName) + "_" + m_startTime + "_%5N.log").ToStdWstring();
+}
+
+void Logger::AddFileSink(const std::string& baseName, unsigned long long rotationSize, SeverityLevel level) {
+    const std::wstring pattern = GetLoggingFileName(baseName);
+    m_currentRunPrefix = wxString(pattern).BeforeLast('_');
+    SetLevelFilter(*CreateFileSink(pattern, static_cast<unsigned long>(rotationSize)), level);
+}
+
+void Logger::SetToDefault() {
+    s_currentLogSeverityLevel = GetSeverityLevelFromString(s_defaultLogSeverityLevel);
+    AddFileSink(s_defaultLogFileName, s_defaultMaxLogFileSize, s_currentLogSeverityLevel);
+    boost::log::add_common_attributes();
+}
+
+bool Logger::LoadConfigurationFile(const wxString& path) {
+    wxString text;
+    {
+        wxLogNull quiet;
+        wxFile file;
+        if (!file.Open(path, wxFile::read) || !file.ReadAll(&text, wxConvAuto())) return false;
+    }
+    // The file is UTF-8 like every file the system writes, whatever the locale.
+    const wxScopedCharBuffer utf8 = text.utf8_str();
+    Json::Value root;
+    Json::Reader reader;
+    if (!reader.parse(utf8.data(), utf8.data() + utf8.length(), root, true)) return false;
+    LogConfiguration config;
+    if (!ReadConfiguration(root, config)) return false;
+
+    s_maxTotalLogFilesSize = config.maxTotalLogFilesSize;
+    s_maxTotalLogFilesRetained = config.maxTotalLogFilesRetained;
+    s_currentLogSeverityLevel = GetSeverityLevelFromString(config.logSeverityLevel);
+    if (config.isConsoleLoggingOn) {
+        SetLevelFilter(*CreateConsoleSink(), s_currentLogSeverityLevel);
+    }
+    if (config.isFileLoggingOn) {
+        AddFileSink(config.logFileName, config.maxLogFileSize, s_currentLogSeverityLevel);
+    } else if (!config.isConsoleLoggingOn) {
+        boost::log::core::get()->set_logging_enabled(false);
+    }
+    boost::log::add_common_attributes();
+    return true;
+}
+
+void VEQLogger::SetLogDirectory(const wxString& folder) {
+    const wxFileName directory(folder, wxEmptyString);
+    if (directory.IsOk()) s_loggingDirectory = directory.GetPath();
+}

@@ -1,0 +1,15 @@
+// An XPS package: one fixed document whose fixed pages each show their page
+// image over the whole page. The plain form's images are the pages' TIFF files,
+// the compact form's their JPEG files (both carry the job's padding).
+#pragma once
+
+#include "JobContent.h"
+#include "Segment.h"
+
+namespace zeltosim::detail {
+
+// Pages firstPage..lastPage (counted from 1) of the job; nullptr when an image
+// cannot be made or the package would not fit a ZIP archive without ZIP64.
+SegmentPtr XpsDocument(const JobSpec& spec, int firstPage, int lastPage, bool compact);
+
+}  // namespace zeltosim::detail
