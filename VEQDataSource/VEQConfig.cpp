@@ -67,15 +67,20 @@ bool SyncFile(const std::string& path) {
     return ::close(descriptor) == 0 && synced;
 }
 
+enum class WriteOutcome { CannotCreate, Failed, Written };
+
 // Enciphers the text into the file, makes sure it reached the disk and reads
 // it back, so that a short or failed write is never taken for a save.
-bool WriteAndVerify(const std::string& path, const std::string& plainText) {
+WriteOutcome WriteAndVerify(const std::string& path, const std::string& plainText) {
     const std::wstring widePath = wxString::FromUTF8(path).ToStdWstring();
-    if (!CryptService::Write(widePath, plainText) || !SyncFile(path)) {
-        return false;
+    if (!CryptService::Write(widePath, plainText)) {
+        return WriteOutcome::CannotCreate;
     }
     std::string readBack;
-    return CryptService::Read(widePath, readBack) && readBack == plainText;
+    if (!SyncFile(path) || !CryptService::Read(widePath, readBack) || readBack != plainText) {
+        return WriteOutcome::Failed;
+    }
+    return WriteOutcome::Written;
 }
 
 std::string UniqueTemporaryPath(const std::string& path) {
@@ -243,7 +248,8 @@ void VEQConfig::SaveSettings() {
 bool VEQConfig::WriteFileAtomically(const std::string& plainText) {
     const std::string path = ToUTF8(m_filePath);
     const std::string temporary = UniqueTemporaryPath(path);
-    if (WriteAndVerify(temporary, plainText)) {
+    const WriteOutcome outcome = WriteAndVerify(temporary, plainText);
+    if (outcome == WriteOutcome::Written) {
         struct stat previous;
         if (::stat(path.c_str(), &previous) == 0) {
             ::chmod(temporary.c_str(), previous.st_mode & 07777);
@@ -253,8 +259,10 @@ bool VEQConfig::WriteFileAtomically(const std::string& plainText) {
         }
     }
     std::remove(temporary.c_str());
-    // A folder that only lets the file itself be written: rewrite it in place.
-    return wxFileName::IsFileWritable(m_filePath) && WriteAndVerify(path, plainText);
+    // A folder that refuses new files but lets the file itself be written:
+    // the only way left is to rewrite it in place.
+    return outcome == WriteOutcome::CannotCreate && wxFileName::IsFileWritable(m_filePath) &&
+           WriteAndVerify(path, plainText) == WriteOutcome::Written;
 }
 
 void VEQConfig::Flush() {

@@ -29,10 +29,8 @@ public:
 
     // SCAN COMPONENT SEAM. A login that opens the scan session asks this factory
     // for its scan component. Without one set, MakeDefaultScanComponent (in
-    // ZeltoServerScanComponent.cpp) decides; until the real scan component is
-    // wired in there it makes none, so GetScanAPI() stays empty and
-    // IsScanSupported() false. Tests install their own; an empty function
-    // restores the default.
+    // ZeltoServerScanComponent.cpp) makes a ZeltoScanAPIComponent. Tests
+    // install their own; an empty function restores the default.
     static void SetScanComponentFactory(ScanComponentFactory factory);
     static std::shared_ptr<ScanAPIComponent> MakeDefaultScanComponent(ZeltoServer& server);
 

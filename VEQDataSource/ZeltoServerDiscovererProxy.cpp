@@ -63,6 +63,8 @@ void ZeltoServerDiscovererProxy::Stop() {
         }
         std::this_thread::sleep_for(kTicketPollInterval);
     }
+    // The discovery has finished: let the SDK release what it kept for the ticket.
+    NB_destroy(m_ticket);
     delete m_ticket;
     m_ticket = nullptr;
 }

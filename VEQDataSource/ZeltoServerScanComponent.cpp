@@ -1,9 +1,9 @@
 // SCAN COMPONENT SEAM: which scan component a login makes once its scan
-// session is open. The default makes none yet; the scan component of the
-// server replaces the body of MakeDefaultScanComponent.
+// session is open. The default is the Zelto scan component.
 #include <mutex>
 
 #include "ScanAPIComponent.h"
+#include "ZeltoScanAPIComponent.h"
 #include "ZeltoServer.h"
 
 namespace {
@@ -18,8 +18,8 @@ void ZeltoServer::SetScanComponentFactory(ScanComponentFactory factory) {
     s_factory = std::move(factory);
 }
 
-std::shared_ptr<ScanAPIComponent> ZeltoServer::MakeDefaultScanComponent(ZeltoServer& /*server*/) {
-    return nullptr;
+std::shared_ptr<ScanAPIComponent> ZeltoServer::MakeDefaultScanComponent(ZeltoServer& server) {
+    return std::make_shared<ZeltoScanAPIComponent>(&server);
 }
 
 std::shared_ptr<ScanAPIComponent> ZeltoServer::MakeScanComponent(ZeltoServer& server) {

@@ -90,16 +90,23 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t length) {
     return true;
 }
 
-// The file that a write replaces: the target of a symbolic link, so that a
-// linked settings file is updated in place of the link being replaced.
+// The file that a write replaces: the target of a symbolic link (which may
+// not exist yet), so that a linked settings file is updated and the link kept.
 std::string ReplacedFile(const std::string& path) {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char* target = ::realpath(path.c_str(), nullptr);
-    if (!target) return path;
-    std::string resolved(target);
-    std::free(target);
-    return resolved;
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        std::string target(resolved);
+        std::free(resolved);
+        return target;
+    }
+    char link[PATH_MAX];
+    const ssize_t length = ::readlink(path.c_str(), link, sizeof link - 1);
+    if (length <= 0) return path;
+    const std::string target(link, static_cast<std::size_t>(length));
+    if (target[0] == '/') return target;
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
 }
 
 // Creates a new, empty temporary file beside path (mode 0666 less the umask).

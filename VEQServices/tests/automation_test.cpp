@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,11 @@ struct FailedAttempt {
     const char* probe;  // "" for none
     bool loggingOn;
 };
+
+void PrintTo(const FailedAttempt& attempt, std::ostream* out) {
+    *out << (*attempt.probe ? "no factory" : "no library") << ", logging "
+         << (attempt.loggingOn ? "on" : "off");
+}
 
 class AutomationLoaderFailure : public ::testing::TestWithParam<FailedAttempt> {};
 

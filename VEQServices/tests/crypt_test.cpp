@@ -83,7 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
                       KeystreamVector{"0102030405060708090a0b0c0d0e0f10", 0, "9ac7cc9a609d1ef7b2932899cde41b97"},
                       KeystreamVector{"0102030405060708090a0b0c0d0e0f10", 16, "5248c4959014126a6e8a84f11d1a9e1c"},
                       KeystreamVector{"0102030405060708090a0b0c0d0e0f10", 240, "065902e4b620f6cc36c8589f66432f2b"},
-                      KeystreamVector{"833222772a", 0, "80ad97bdc973df8a2e879e92a497efda"}));
+                      KeystreamVector{"833222772a", 0, "80ad97bdc973df8a2e879e92a497efda"}),
+    [](const ::testing::TestParamInfo<KeystreamVector>& info) {
+        return "Key" + std::string(info.param.key) + "_Offset" + std::to_string(info.param.offset);
+    });
 
 TEST(Rc4Test, TextVectorsAndTheReferenceAgree) {
     const struct {
@@ -199,13 +202,17 @@ TEST_F(CryptFileTest, ReplacingKeepsThePermissionsAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(CryptFileTest, WriteThroughASymbolicLinkUpdatesItsTarget) {
-    const std::string target = dir / "real_config";
-    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
-    ASSERT_TRUE(CryptService::Write(Wide(path), "linked"));
-    struct stat st{};
-    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(ReferenceRc4(CryptService::key, veqtest::ReadFile(target)), "linked");
+    for (bool targetExists : {false, true}) {
+        const std::string target = dir / (targetExists ? "existing_target" : "new_target");
+        const std::string link = dir / (targetExists ? "link_to_existing" : "link_to_new");
+        if (targetExists) veqtest::WriteFile(target, "old");
+        ASSERT_EQ(::symlink(target.substr(target.rfind('/') + 1).c_str(), link.c_str()), 0);  // relative link
+        ASSERT_TRUE(CryptService::Write(Wide(link), "linked"));
+        struct stat st{};
+        ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
+        EXPECT_EQ(ReferenceRc4(CryptService::key, veqtest::ReadFile(target)), "linked") << target;
+    }
 }
 
 TEST_F(CryptFileTest, MissingFileOrFolderFailsWithoutSideEffects) {

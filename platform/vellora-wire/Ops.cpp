@@ -35,7 +35,9 @@ const char* OpFunctionName(uint16_t op) {
         case kOpNumPages: return "SCAN_getNumPagesInJob";
         case kOpIsJobInMailbox: return "SCAN_isJobInMailbox";
         case kOpDeleteJob: return "SCAN_deleteJobInMailbox";
-        case kOpGetData: return "SCAN_getDataInMailbox";
+        case kOpGetData:
+        case kOpGetDataAhead:
+        case kOpDataTaken: return "SCAN_getDataInMailbox";
         default: return nullptr;
     }
 }

@@ -155,14 +155,35 @@ VELLORA_API int SCAN_getDataInMailbox(VelloraScanSession* session, const char* m
     *length = 0;
     if (capacity < 0 || offset < 0) return VELLORA_BAD_PARAM;
     if (capacity > 0 && !buffer) return VELLORA_PARAMETER_MAY_NOT_BE_NULL;
-    std::vector<std::string> names, values;
-    ReadAttributes(destination, names, values);
+    DataKey key;
+    key.mailbox = TextOrEmpty(mailbox);
+    key.password = TextOrEmpty(password);
+    key.jobId = jobId;
+    ReadAttributes(destination, key.names, key.values);
+    key.offset = offset;
+    ReadAhead& ahead = connection->DataAhead();
+    if (static_cast<uint32_t>(capacity) <= vwire::kMaxDataChunk && capacity > 0) {
+        // One request per call: the chunk may have been read ahead, and the next one is.
+        key.length = static_cast<uint32_t>(capacity);
+        int rc = VELLORA_OK;
+        size_t got = 0;
+        if (!ahead.Take(*connection, key, buffer, rc, got)) {
+            auto request = Request(vwire::kOpGetData);
+            request.Str(key.mailbox).Str(key.password).I32(jobId).StrList(key.names).StrList(key.values)
+                .I64(key.offset).U32(key.length);
+            rc = connection->CallData(request, buffer, key.length, got);
+        }
+        *length = static_cast<int>(got);
+        if (rc == VELLORA_OK && got == key.length) ahead.Start(*connection, key);
+        return rc;
+    }
     // Large buffers are filled by several requests; a short piece is the end.
+    ahead.Clear(*connection);
     size_t delivered = 0;
     do {
         size_t piece = std::min<size_t>(static_cast<size_t>(capacity) - delivered, vwire::kMaxDataChunk);
         auto request = Request(vwire::kOpGetData);
-        request.Str(TextOrEmpty(mailbox)).Str(TextOrEmpty(password)).I32(jobId).StrList(names).StrList(values)
+        request.Str(key.mailbox).Str(key.password).I32(jobId).StrList(key.names).StrList(key.values)
             .I64(static_cast<int64_t>(offset) + static_cast<int64_t>(delivered)).U32(static_cast<uint32_t>(piece));
         size_t got = 0;
         int rc = connection->CallData(request, buffer ? buffer + delivered : nullptr, piece, got);

@@ -36,7 +36,7 @@ int ConnectFailure(int error) {
 
 }  // namespace
 
-struct Connection::Pending {
+struct PendingCall {
     uint32_t id = 0;
     bool done = false;
     int outcome = VELLORA_OK;   // the controller's result, or the transport failure
@@ -48,6 +48,7 @@ struct Connection::Pending {
     size_t received = 0;
     bool sinkActive = false;    // the reader is writing into sink
     bool abandoned = false;     // the caller gave up (time-out): sink must not be touched
+    std::shared_ptr<std::vector<char>> sinkOwner;  // keeps a library-owned sink alive for the reader
 };
 
 Connection::Connection(const std::string& address, vwire::Socket socket, int timeoutMs)
@@ -160,6 +161,29 @@ int Connection::CallData(vwire::Writer& request, char* sink, size_t capacity, si
     rc = Await(pending, deadline);
     if (pending->replied) received = pending->received;
     return rc;
+}
+
+std::shared_ptr<Connection::Pending> Connection::SendData(vwire::Writer& request,
+                                                         std::shared_ptr<std::vector<char>> buffer) {
+    auto pending = Begin(request, true, buffer->data(), buffer->size());
+    if (!pending) return nullptr;
+    pending->sinkOwner = std::move(buffer);
+    auto deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs.load());
+    if (Send(request.Finish(), pending, deadline) != VELLORA_OK) return nullptr;
+    return pending;
+}
+
+int Connection::AwaitData(const std::shared_ptr<Pending>& pending, size_t& received, bool& replied) {
+    int rc = Await(pending, Clock::now() + std::chrono::milliseconds(m_timeoutMs.load()));
+    replied = pending->replied;
+    received = replied ? pending->received : 0;
+    return rc;
+}
+
+void Connection::Drop(const std::shared_ptr<Pending>& pending) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    pending->abandoned = true;  // the reader discards what still comes
+    m_pending.erase(pending->id);
 }
 
 int Connection::Malformed(const std::string& what) {

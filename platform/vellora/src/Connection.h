@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Dispatcher.h"
+#include "ReadAhead.h"
 #include "Tickets.h"
 
 #include "vellora_wire/Codec.h"
@@ -45,9 +46,12 @@ struct LocaleSettings {
     std::string language, encoding;
 };
 
+// A call on its way (defined in Connection.cpp).
+struct PendingCall;
+
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
-    struct Pending;
+    using Pending = PendingCall;
 
     // Connects within timeoutMs and logs in; out is set only on success (0).
     static int Open(const std::string& address, const vwire::Endpoint& endpoint, const Login& login,
@@ -60,6 +64,14 @@ public:
     int Call(vwire::Writer& request, Reply& reply, int timeoutMs = -1);
     // A data request: the reply's bytes land in sink (never more than capacity).
     int CallData(vwire::Writer& request, char* sink, size_t capacity, size_t& received);
+    // A data request that is not waited for now: its bytes land in buffer, which
+    // the connection keeps alive while it may write there. nullptr when it
+    // could not be sent.
+    std::shared_ptr<Pending> SendData(vwire::Writer& request, std::shared_ptr<std::vector<char>> buffer);
+    // Waits for it within the time-out; replied tells whether the controller answered.
+    int AwaitData(const std::shared_ptr<Pending>& pending, size_t& received, bool& replied);
+    // Gives it up: what still comes for it is discarded.
+    void Drop(const std::shared_ptr<Pending>& pending);
     // A reply whose fields did not match its call: the stream cannot be
     // trusted any more, so the connection is closed. Returns PROTOCOL_ERROR.
     int Malformed(const std::string& what);
@@ -79,6 +91,9 @@ public:
     std::shared_ptr<TicketState> StartMonitor(int retries, int intervalMs);
     // A ticket whose callbacks run on this connection's dispatcher.
     std::shared_ptr<TicketState> NewTicket();
+
+    // The chunk of job data read ahead on this connection.
+    ReadAhead& DataAhead() { return m_ahead; }
 
     int OpenScanSession();
     bool HasScanSession(int id) const;
@@ -143,6 +158,7 @@ private:
     std::vector<int> m_scanSessions;
     std::map<int, LocaleSettings> m_localeSessions;
 
+    ReadAhead m_ahead;
     std::mutex m_writeMutex;             // one frame at a time on the socket
     std::vector<char> m_discard;         // bytes of answers nobody waits for any more
 };

@@ -139,10 +139,11 @@ public:
     void DropConnections();                          // closes every client connection
     void Hang();                                     // stops answering (calls, events)
     void Resume();                                   // answers again, queued calls too
+    bool Hung() const;
     // The next count calls of the named SDK function answer result without effect.
     void InjectResult(const std::string& function, int result, int count = 1);
     // Data transfers of the job (0: any job): after afterChunks successful
-    // SCAN_getDataInMailbox calls, the next `times` calls answer result.
+    // SCAN_getDataInMailbox calls, the next `times` calls (-1: all) answer result.
     void FailTransfer(int jobId, int afterChunks, int result = -11, int times = 1);
     // Serves the job's data (0: any job) at most bytesPerSecond; 0 = full speed.
     void SlowTransfer(int jobId, uint64_t bytesPerSecond);

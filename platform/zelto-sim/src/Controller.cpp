@@ -103,7 +103,6 @@ void Controller::Shutdown() {
     std::thread thread;
     {
         std::lock_guard<std::mutex> lock(m_scanMutex);
-        m_shutdown = true;
         m_scan.cancelled = true;
         m_scanWake.notify_all();
         thread = std::move(m_scanThread);
@@ -470,7 +469,6 @@ int Controller::InitiateScan(const TextPairs& request, int& jobId) {
     PagePixels(value("PAGESIZE"), value("ORIENTATION") == "LANDSCAPE", job.widthPx, job.heightPx);
 
     std::lock_guard<std::mutex> scanLock(m_scanMutex);
-    if (m_shutdown) return VELLORA_GENERAL_FAILURE;
     if (m_scan.running) return VELLORA_BUSY;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -500,27 +498,23 @@ void Controller::RunScan() {
         lock.lock();
     }
     if (!cancelled) cancelled = m_scanWake.wait_for(lock, delay / 2, [&] { return m_scan.cancelled; });
-    lock.unlock();
-    if (cancelled) {
-        {
-            std::lock_guard<std::mutex> idLock(m_mutex);
-            m_reserved.erase(scan.jobId);
-        }
-        RaiseScanEvent(VELLORA_SCAN_EVENT_CANCELLED, scan.jobId);
-    } else {
-        {
-            std::lock_guard<std::mutex> idLock(m_mutex);
-            m_reserved.erase(scan.jobId);  // AddJob reserves it again
-        }
-        try {
-            AddJob(scan.job);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "zelto-sim: scan %d failed: %s\n", scan.jobId, e.what());
-            RaiseScanEvent(VELLORA_SCAN_EVENT_FAILED, scan.jobId);
-        }
-    }
-    lock.lock();
+    // The scanner is free once the paper is through; the job is then made.
     m_scan.running = false;
+    lock.unlock();
+    {
+        std::lock_guard<std::mutex> idLock(m_mutex);
+        m_reserved.erase(scan.jobId);  // AddJob reserves it again
+    }
+    if (cancelled) {
+        RaiseScanEvent(VELLORA_SCAN_EVENT_CANCELLED, scan.jobId);
+        return;
+    }
+    try {
+        AddJob(scan.job);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zelto-sim: scan %d failed: %s\n", scan.jobId, e.what());
+        RaiseScanEvent(VELLORA_SCAN_EVENT_FAILED, scan.jobId);
+    }
 }
 
 int Controller::FinishScan(int jobId) const {

@@ -41,7 +41,7 @@ public:
     Controller& operator=(const Controller&) = delete;
 
     const ControllerConfig& Config() const { return m_config; }
-    // Cancels a running scan and waits for it.
+    // Cancels a running scan and waits for it to end.
     void Shutdown();
 
     // Every function returns an SDK result code.
@@ -113,7 +113,6 @@ private:
     mutable std::mutex m_scanMutex;
     std::condition_variable m_scanWake;
     Scan m_scan;
-    bool m_shutdown = false;
     std::thread m_scanThread;
 };
 

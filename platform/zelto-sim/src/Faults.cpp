@@ -93,6 +93,23 @@ TransferPlan Faults::PlanTransfer(int jobId) {
     return plan;
 }
 
+bool Faults::AnySlowTransfer() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const auto& t : m_transfers)
+        if (t.second.bytesPerSecond > 0) return true;
+    return false;
+}
+
+bool Faults::DataFaultsSet() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_injections.count("SCAN_getDataInMailbox")) return true;
+    for (const auto& t : m_transfers) {
+        const Transfer& f = t.second;
+        if (f.bytesPerSecond > 0 || f.dropAfter >= 0 || (f.failAfter >= 0 && f.failTimes != 0)) return true;
+    }
+    return false;
+}
+
 void Faults::ChunkServed(int jobId) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (Transfer* t = Find(jobId)) ++t->served;

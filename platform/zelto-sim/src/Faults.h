@@ -40,6 +40,9 @@ public:
     void SlowTransfer(int jobId, uint64_t bytesPerSecond);
     void DropDuringTransfer(int jobId, int afterChunks);
     TransferPlan PlanTransfer(int jobId);
+    bool AnySlowTransfer() const;
+    // Any transfer fault, or a result injected for SCAN_getDataInMailbox.
+    bool DataFaultsSet() const;
     // A data call of the job was answered in full.
     void ChunkServed(int jobId);
     void Clear();

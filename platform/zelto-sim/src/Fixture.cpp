@@ -201,6 +201,8 @@ JobOptions ParseJob(const Json::Value& job, const std::string& mailbox) {
 
 ControllerFixture ParseController(const Json::Value& fixture) {
     if (!fixture.isObject()) Fail("controller", "must be an object");
+    if (fixture.isMember("controllers"))
+        Fail("controllers", "a simulator serves one controller: give it one entry of the list");
     ControllerFixture out;
     ControllerConfig& c = out.config;
     c.name = Text(fixture, "name", c.name, "controller");

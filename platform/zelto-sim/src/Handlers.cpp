@@ -292,25 +292,41 @@ int HandleRequest(uint16_t op, CallContext& c) {
         case vwire::kOpNumPages: return NumPages(c);
         case vwire::kOpIsJobInMailbox:
         case vwire::kOpDeleteJob: return MailboxJobCall(c, op);
+        case vwire::kOpDataTaken: return DataTaken(c);
         default: return VELLORA_FUNCTION_NOT_AVAILABLE;
     }
 }
 
-int PrepareData(CallContext& c, DataRequest& request) {
-    std::string mailbox = c.in.Str(), password = c.in.Str();
+namespace {
+
+// The fields of a data request, noted in the call record.
+bool ReadDataFields(CallContext& c, std::string& mailbox, std::string& password, TextPairs& destination,
+                    int64_t& offset, DataRequest& request) {
+    mailbox = c.in.Str();
+    password = c.in.Str();
     request.jobId = c.in.I32();
     auto names = c.in.StrList();
     auto values = c.in.StrList();
-    int64_t offset = c.in.I64();
+    offset = c.in.I64();
     request.length = c.in.U32();
-    if (names.size() != values.size()) return kMalformed;
-    TextPairs destination = Pairs(names, values);
+    if (names.size() != values.size() || !c.in.Ok()) return false;
+    destination = Pairs(names, values);
     c.Arg("mailbox", mailbox);
     c.Arg("password", password);
     c.Arg("jobId", std::to_string(request.jobId));
     for (const auto& d : destination) c.Arg(d.first, d.second);
     c.Arg("offset", std::to_string(offset));
     c.Arg("length", std::to_string(request.length));
+    return true;
+}
+
+}  // namespace
+
+int PrepareData(CallContext& c, DataRequest& request) {
+    std::string mailbox, password;
+    TextPairs destination;
+    int64_t offset = 0;
+    if (!ReadDataFields(c, mailbox, password, destination, offset, request)) return kMalformed;
     READ_DONE();
     if (offset < 0) return VELLORA_OFFSET_OUT_OF_RANGE;
     int rc = c.controller.OpenData(mailbox, password, request.jobId, destination, request.document);
@@ -318,6 +334,19 @@ int PrepareData(CallContext& c, DataRequest& request) {
     if (static_cast<uint64_t>(offset) > request.document->Size()) return VELLORA_OFFSET_OUT_OF_RANGE;
     request.offset = static_cast<uint64_t>(offset);
     return VELLORA_OK;
+}
+
+int DataTaken(CallContext& c) {
+    std::string mailbox, password;
+    TextPairs destination;
+    int64_t offset = 0;
+    DataRequest request;
+    if (!ReadDataFields(c, mailbox, password, destination, offset, request)) return kMalformed;
+    int result = c.in.I32();
+    uint32_t count = c.in.U32();
+    if (!c.in.Done()) return kMalformed;
+    c.Arg("delivered", std::to_string(count));
+    return result;
 }
 
 }  // namespace zeltosim

@@ -43,7 +43,9 @@ enum Op : uint16_t {
     kOpNumPages = 43,
     kOpIsJobInMailbox = 44,
     kOpDeleteJob = 45,
-    kOpGetData = 46
+    kOpGetData = 46,
+    kOpGetDataAhead = 47,     // the next chunk, asked for before the caller asks (not a call of its own)
+    kOpDataTaken = 48         // the caller's call that took a chunk read ahead: fields of 46, result, count
 };
 
 // The SDK function name of an operation; nullptr for an unknown code.

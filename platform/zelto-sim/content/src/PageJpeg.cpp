@@ -10,6 +10,8 @@
 
 #include <jpeglib.h>
 
+#include "PageUnits.h"
+
 namespace zeltosim::detail {
 namespace {
 
@@ -86,8 +88,8 @@ std::shared_ptr<const std::string> EncodeJpeg(const PagePicture& picture) {
     jpeg_set_quality(&info, kQuality, TRUE);
     info.dct_method = JDCT_ISLOW;
     info.density_unit = 1;  // dots per inch
-    info.X_density = 100;
-    info.Y_density = 100;
+    info.X_density = kDotsPerInch;
+    info.Y_density = kDotsPerInch;
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         picture.RenderRow(static_cast<int>(info.next_scanline), row.data());

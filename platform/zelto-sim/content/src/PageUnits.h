@@ -1,4 +1,4 @@
-// Page lengths for document formats: the page raster is taken at 100 dpi.
+// The page raster is taken at 100 dpi; page lengths in document units follow.
 #pragma once
 
 #include <cstdint>

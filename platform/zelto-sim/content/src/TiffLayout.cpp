@@ -1,8 +1,10 @@
 #include "TiffLayout.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "LittleEndian.h"
+#include "PageUnits.h"
 #include "RasterSegment.h"
 
 namespace zeltosim::detail {
@@ -83,8 +85,8 @@ std::string DirectoryAndValues(const PageBlock& block, uint64_t start, uint64_t 
     if (rgb) {
         for (int i = 0; i < 3; ++i) AppendLE16(out, 8);
     }
-    for (int i = 0; i < 2; ++i) {  // 100 / 1 dots per inch
-        AppendLE32(out, 100);
+    for (int i = 0; i < 2; ++i) {  // dots per inch, as n / 1
+        AppendLE32(out, kDotsPerInch);
         AppendLE32(out, 1);
     }
     if (block.strips > 1) {

@@ -1,0 +1,229 @@
+// Saving a mailbox job into files: the checks, the choice between one file
+// and one file per page, and the transfer of one file in 1 MiB chunks.
+#include "ZeltoServerMailBox.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <wx/filename.h>
+#include <wx/intl.h>
+
+#include "JobDataStream.h"
+#include "JobFileNames.h"
+#include "Logger.h"
+#include "SaveProgress.h"
+#include "SdkText.h"
+#include "ZeltoServer.h"
+
+using sdktext::ToUTF8;
+
+namespace {
+
+wxString FolderAccessMessage() {
+    return wxGetTranslation("Please check this folder can be accessed and that you have read/write access.");
+}
+
+wxString UnexpectedErrorMessage() {
+    return wxGetTranslation("Error... Unexpected error from the Zelto server.");
+}
+
+// The folder of path exists as a folder and can be read and written.
+bool IsUsableFolder(const wxString& path) {
+    const wxString folder = wxFileName(path).GetPath(wxPATH_GET_VOLUME);
+    if (folder.empty()) {
+        return false;
+    }
+    const std::string narrow = ToUTF8(folder);
+    struct stat info;
+    return stat(narrow.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           access(narrow.c_str(), R_OK | W_OK | X_OK) == 0;
+}
+
+bool IsDocumentFormat(VEQTypes::FileFormat format) {
+    return format == VEQTypes::PDF || format == VEQTypes::TIFF || format == VEQTypes::XPS;
+}
+
+}  // namespace
+
+bool ZeltoServerMailBox::SaveScanedJobToPathFromMailBox(const wxString& path,
+                                                        VEQTypes::ScanRetriveAttribute& attributes,
+                                                        bool asynchronous,
+                                                        MailBox::JobSavePolicy policy) {
+    const wxString address = m_server ? m_server->GetIP() : wxString();
+    if (!IsUsableFolder(path)) {
+        VEQLOG(Debug) << address << " Invalid file path while saving job in mailbox, mailbox::"
+                      << m_mailboxName << " Path::" << path;
+        return false;
+    }
+    if (attributes.m_pageIndex < 0) {
+        return false;
+    }
+    if (!IsFileFormatSupported(attributes.m_format, attributes.m_jobId)) {
+        VEQLOG(Debug) << address << " File format not supported, FileFormat::"
+                      << VEQTypes::ToString(attributes.m_format) << ", JobID::" << attributes.m_jobId;
+        return false;
+    }
+    if (!IsJobInCachedMailbox(attributes.m_jobId)) {
+        VEQLOG(Debug) << address << " Can't Save job, job don't exist in mailbox, MailBoxName::"
+                      << m_mailboxName << ", JobID::" << attributes.m_jobId;
+        return false;
+    }
+    if (!asynchronous) {
+        return DoSaveScanedJobToPathFromMailBox(path, attributes, policy);
+    }
+    ZeltoServer* zelto = dynamic_cast<ZeltoServer*>(m_server);
+    // The queued save shares the mailbox, so a logout cannot free it under the task.
+    const std::shared_ptr<ZeltoServerMailBox> self = weak_from_this().lock();
+    if (!zelto || !self) {
+        VEQLOG(Debug) << address << " Can't queue save, mailbox is not shared, MailBoxName::"
+                      << m_mailboxName;
+        return false;
+    }
+    const wxString target = path.Clone();
+    VEQTypes::ScanRetriveAttribute request = attributes;
+    return zelto->GetPool().schedule([self, target, request, policy]() mutable {
+        self->DoSaveScanedJobToPathFromMailBox(target, request, policy);
+    });
+}
+
+void ZeltoServerMailBox::CancelCurrentSaveJobOperation() {
+    m_cancel = true;
+}
+
+bool ZeltoServerMailBox::DoSaveScanedJobToPathFromMailBox(const wxString& path,
+                                                          VEQTypes::ScanRetriveAttribute& attributes,
+                                                          MailBox::JobSavePolicy policy) {
+    m_cancel = false;
+    VEQTypes::VEQScannedJob job;
+    if (!FindJob(attributes.m_jobId, job)) {
+        // Taken out of the list by a refresh while the save waited in the queue.
+        VEQLOG(Debug) << (m_server ? m_server->GetIP() : wxString())
+                      << " Can't Save job, job don't exist in mailbox, MailBoxName::"
+                      << m_mailboxName << ", JobID::" << attributes.m_jobId;
+        EmitSaveEvent(JobSaveEvent::FAILED, attributes.m_jobId, 0, UnexpectedErrorMessage());
+        return false;
+    }
+    if (IsDocumentFormat(attributes.m_format) && policy == SAVE_DOCUMENTS_WHOLE) {
+        return SaveScanedJobToPathFromMailBox_internal(path, attributes, true);
+    }
+    const int pages = job.m_pageCount;
+    if (pages <= 1 || attributes.m_pageIndex != 0) {
+        return SaveScanedJobToPathFromMailBox_internal(path, attributes, true);
+    }
+
+    EmitSaveEvent(JobSaveEvent::STARTED, attributes.m_jobId, 0, wxString());
+    bool succeeded = true;
+    int percent = 0;
+    for (int page = 1; page <= pages; ++page) {
+        VEQTypes::ScanRetriveAttribute pageRequest = attributes;
+        pageRequest.m_pageIndex = page;
+        const bool pageSaved = SaveScanedJobToPathFromMailBox_internal(
+            JobFileNames::PageFilePath(path, page), pageRequest, false);
+        percent = SaveProgress::PagePercent(page, pages);
+        EmitSaveEvent(JobSaveEvent::PROGRESS, attributes.m_jobId, percent, wxString());
+        if (m_cancel) {
+            succeeded = false;
+            break;
+        }
+        succeeded = succeeded && pageSaved;
+    }
+    if (!succeeded) {
+        EmitSaveEvent(JobSaveEvent::FAILED, attributes.m_jobId, percent, UnexpectedErrorMessage());
+        return false;
+    }
+    EmitSaveEvent(JobSaveEvent::PROGRESS, attributes.m_jobId, 100, wxString());
+    EmitSaveEvent(JobSaveEvent::COMPLETED, attributes.m_jobId, 100, wxString());
+    return true;
+}
+
+bool ZeltoServerMailBox::SaveScanedJobToPathFromMailBox_internal(
+    const wxString& path, VEQTypes::ScanRetriveAttribute& attributes, bool emitEvents) {
+    const int jobId = attributes.m_jobId;
+    const wxString address = m_server ? m_server->GetIP() : wxString();
+    auto emit = [&](int kind, int percent, const wxString& message) {
+        if (emitEvents) {
+            EmitSaveEvent(kind, jobId, percent, message);
+        }
+    };
+    emit(JobSaveEvent::STARTED, 0, wxString());
+
+    JobDataStream stream(m_server, m_mailboxName, m_password, jobId, attributes.m_format,
+                         attributes.m_pageIndex);
+    VEQTypes::VEQScannedJob job;
+    const bool sizeKnown = FindJob(jobId, job) && job.m_size >= 1;
+
+    std::FILE* file = std::fopen(ToUTF8(path).c_str(), "wb");
+    if (!file) {
+        VEQLOG(Debug) << address << " Unable to open file to save job, FilePath::" << path;
+        emit(JobSaveEvent::FAILED, 0, FolderAccessMessage());
+        return false;
+    }
+    // Whole chunks go straight to the file; a second buffer would only copy them.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    emit(JobSaveEvent::PROGRESS, 0, wxString());
+
+    std::vector<char> buffer(JobDataStream::kChunkSize);
+    int percent = 0;
+    int sdkResult = 0;
+    int writeError = 0;
+    bool complete = false;
+    for (;;) {
+        int length = 0;
+        sdkResult = stream.ReadNext(buffer.data(), JobDataStream::kChunkSize, length);
+        if (sdkResult != 0 || m_cancel) {
+            break;
+        }
+        errno = 0;
+        if (length > 0 &&
+            std::fwrite(buffer.data(), 1, static_cast<std::size_t>(length), file) !=
+                static_cast<std::size_t>(length)) {
+            writeError = errno ? errno : EIO;
+            break;
+        }
+        if (sizeKnown) {
+            percent = SaveProgress::TransferPercent(stream.Offset(), job.m_size);
+            emit(JobSaveEvent::PROGRESS, percent, wxString());
+        }
+        if (length == 0) {
+            complete = true;
+            break;
+        }
+    }
+    // Only a file that was closed without error holds every byte written.
+    errno = 0;
+    if (std::fclose(file) != 0 && writeError == 0) {
+        writeError = errno ? errno : EIO;
+    }
+
+    if (complete && writeError == 0) {
+        emit(JobSaveEvent::COMPLETED, percent, wxString());
+        return true;
+    }
+    if (writeError != 0) {
+        VEQLOG(Debug) << address << " Unable to write file to save job, FilePath::" << path
+                      << ", Error::" << std::strerror(writeError);
+        emit(JobSaveEvent::FAILED, percent, FolderAccessMessage());
+        return false;
+    }
+    VEQLOG(Debug) << address << " Error occured while saving job from mailbox, Attributes::[FileFormat:"
+                  << static_cast<int>(attributes.m_format) << ", pageIndex:" << attributes.m_pageIndex
+                  << ", jobid:" << jobId << "] mailbox:" << m_mailboxName
+                  << ", Error code:" << sdkResult;
+    emit(JobSaveEvent::FAILED, percent, UnexpectedErrorMessage());
+    return false;
+}
+
+void ZeltoServerMailBox::EmitSaveEvent(int kind, int jobId, int percent, const wxString& message) {
+    JobSaveEvent event;
+    event.m_eventKind = kind;
+    event.m_jobId = jobId;
+    event.m_serverAddress = m_server ? m_server->GetIP() : wxString();
+    event.m_percent = percent;
+    event.m_message = message;
+    m_jobSaveSignal(event);
+}

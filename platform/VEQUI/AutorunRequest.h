@@ -1,0 +1,25 @@
+// Testing aid: what the panel does by itself once it is connected, read from
+// the environment variable VEQUI_AUTORUN.
+//
+//   VEQUI_AUTORUN=scan                              scan with the scanner's defaults
+//   VEQUI_AUTORUN=mailbox:<name>:<password>         open the mailbox
+//   VEQUI_AUTORUN=mailbox:<name>:<password>:<id>    open it and retrieve job <id>
+//
+// The mailbox name ends at the first ":"; the password runs to the last ":"
+// when a job id (decimal digits) follows it, so a password may hold ":".
+#pragma once
+
+#include <wx/string.h>
+
+struct AutorunRequest {
+    enum Kind { NONE, INVALID, SCAN, MAILBOX };
+
+    Kind m_kind = NONE;
+    wxString m_mailboxName;
+    wxString m_mailboxPassword;
+    int m_jobId = 0;  // 0: only open the mailbox
+
+    static AutorunRequest Parse(const wxString& text);
+    // From VEQUI_AUTORUN; NONE when it is unset or empty.
+    static AutorunRequest FromEnvironment();
+};

@@ -1,0 +1,87 @@
+// The main-UI panel: server choice (recent, typed or discovered) with the
+// connection status, a mailbox with its jobs (retrieve, delete, refresh), the
+// scan settings of the connected scanner with scan, and the progress of what
+// runs, with cancel. It drives the plug-in it is given (see IPlugin.h).
+//
+// Inside a host's modal dialog (a plug-in in plugin mode) the panel ends the
+// dialog with wxID_OK once a scan or retrieval has been downloaded; closing
+// the dialog cancels what runs and ends it with wxID_CANCEL. An unattended
+// run (VEQUI_AUTORUN, see AutorunRequest.h) that fails ends it with wxID_ABORT.
+#pragma once
+
+#include <memory>
+
+#include <wx/panel.h>
+
+#include "AutorunRequest.h"
+#include "IPlugin.h"
+#include "VEQUIController.h"
+#include "VEQUIExport.h"
+#include "VEQUILaunchContext.h"
+
+class wxButton;
+class wxCloseEvent;
+class wxComboBox;
+class wxGauge;
+class wxNotebook;
+class wxStaticText;
+class MailboxPage;
+class ScanPage;
+
+class VEQUI_API VEQUI : public wxPanel, private VEQUIController::Listener {
+public:
+    VEQUI(wxWindow* parent, std::shared_ptr<IPlugin> plugin,
+          std::shared_ptr<VEQUILaunchContext> context);
+    ~VEQUI() override;
+
+private:
+    void BuildControls();
+    void StartUp();
+    void UpdateControls();
+    void EndDialog(int code);
+    void FailAutorun(const wxString& reason);
+    void AddServerChoice(const wxString& address);
+    void SetProgressText(const wxString& text);
+
+    void OnConnectButton();
+    void OnOpenMailbox();
+    void OnRetrieve();
+    void OnDelete();
+    void OnScan();
+    void OnTopLevelClose(wxCloseEvent& event);
+
+    // VEQUIController::Listener
+    void OnActivityChanged(VEQUIController::Activity activity) override;
+    void OnConnected(const VEQUIController::ConnectionDetails& details) override;
+    void OnConnectFailed(const wxString& ip) override;
+    void OnServerStatusChanged(VEQTypes::ServerStatus status) override;
+    void OnMailboxOpened(const wxString& name,
+                         const std::vector<VEQTypes::VEQScannedJob>& jobs) override;
+    void OnMailboxRefused(const wxString& name) override;
+    void OnJobsChanged(const std::vector<VEQTypes::VEQScannedJob>& jobs) override;
+    void OnAlert(const wxString& text) override;
+    void OnProgress(const wxString& text, int percent) override;
+    void OnOperationFinished(VEQUIController::Operation operation, VEQUIController::Outcome outcome,
+                             const wxString& message) override;
+    void OnServerDiscovered(const wxString& address, const wxString& name) override;
+    void OnDiscoveryFinished() override;
+
+    std::shared_ptr<IPlugin> m_plugin;
+    std::shared_ptr<VEQUILaunchContext> m_context;
+    std::unique_ptr<VEQUIController> m_controller;
+    AutorunRequest m_autorun;
+    bool m_autorunPending = false;  // the unattended action has not finished yet
+    bool m_scanAllowed = false;
+    wxWindow* m_closeBoundTo = nullptr;
+
+    wxComboBox* m_serverCombo = nullptr;
+    wxButton* m_findButton = nullptr;
+    wxButton* m_connectButton = nullptr;
+    wxStaticText* m_connectionText = nullptr;
+    wxNotebook* m_notebook = nullptr;
+    MailboxPage* m_mailboxPage = nullptr;
+    ScanPage* m_scanPage = nullptr;
+    wxGauge* m_gauge = nullptr;
+    wxStaticText* m_progressText = nullptr;
+    wxButton* m_cancelButton = nullptr;
+};

@@ -1,0 +1,5 @@
+#include "VEQUIUtil.h"
+
+wxString VEQUIUtil::GetAppName() {
+    return "Veqora";
+}

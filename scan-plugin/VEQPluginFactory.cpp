@@ -1,0 +1,14 @@
+#include "VEQPlugin.h"
+#include "ZeltoVEQPlugin.h"
+
+extern "C" {
+
+veq::VEQPlugin* CreateVEQPlugin() {
+    return new veq::ZeltoVEQPlugin();
+}
+
+void FreeVEQPlugin(veq::VEQPlugin* plugin) {
+    delete plugin;
+}
+
+}
