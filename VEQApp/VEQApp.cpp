@@ -70,7 +70,9 @@ bool VEQApp::OnInit() {
     m_frame = new Frame();
     wxIcon icon;
     icon.CopyFromBitmap(ResourceService::Get().GetBitmapResource("zelto_scan_app.png"));
-    m_frame->SetIcon(icon);
+    if (icon.IsOk()) {
+        m_frame->SetIcon(icon);
+    }
     m_frame->Centre(wxBOTH);
     m_frame->Bind(wxEVT_CLOSE_WINDOW, &VEQApp::OnClose, this);
     m_frame->Bind(wxEVT_MENU, [this](wxCommandEvent&) { Quit(); }, wxID_EXIT);

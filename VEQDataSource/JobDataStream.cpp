@@ -2,15 +2,13 @@
 
 #include <climits>
 
-#include "SdkText.h"
 #include "ZeltoServer.h"
 
-JobDataStream::JobDataStream(Server* server, const wxString& mailboxName,
-                             const wxString& password, int jobId, VEQTypes::FileFormat format,
-                             int page)
+JobDataStream::JobDataStream(Server* server, std::string mailboxName, std::string password,
+                             int jobId, VEQTypes::FileFormat format, int page)
     : m_server(server),
-      m_mailboxName(sdktext::ToUTF8(mailboxName)),
-      m_password(sdktext::ToUTF8(password)),
+      m_mailboxName(std::move(mailboxName)),
+      m_password(std::move(password)),
       m_jobId(jobId),
       m_destination(ScanAttributeUtil::MakeDestinationAttributes(format, page)),
       m_offset(0) {}

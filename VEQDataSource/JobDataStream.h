@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include <wx/string.h>
-
 #include "ScanAttributeUtil.h"
 #include "VEQTypes.h"
 
@@ -17,7 +15,8 @@ public:
     // The largest chunk one call asks for.
     static const int kChunkSize = 1048576;
 
-    JobDataStream(Server* server, const wxString& mailboxName, const wxString& password, int jobId,
+    // Name and password in UTF-8, as the SDK takes them.
+    JobDataStream(Server* server, std::string mailboxName, std::string password, int jobId,
                   VEQTypes::FileFormat format, int page);
 
     // Reads the next chunk into buffer (capacity bytes at most); length is the

@@ -10,18 +10,20 @@ ZeltoEngineServerMailbox::ZeltoEngineServerMailbox(Server* server, const wxStrin
                                                    const wxString& userPassword,
                                                    const wxString& box,
                                                    const wxString& boxPassword)
-    : ZeltoServerMailBox(server, box, boxPassword), m_userName(user), m_userPassword(userPassword) {}
+    : ZeltoServerMailBox(server, box, boxPassword),
+      m_userNameUtf8(ToUTF8(user)),
+      m_userPasswordUtf8(ToUTF8(userPassword)) {}
 
 ZeltoEngineServerMailbox::~ZeltoEngineServerMailbox() = default;
 
 bool ZeltoEngineServerMailbox::FetchJobsFromServer(std::shared_ptr<JobList> jobs) {
     ScanJobList* list = nullptr;
     const int result = SCAN_getJobListInEngineBox(
-        GetSession(), ToUTF8(m_userName).c_str(), ToUTF8(m_userPassword).c_str(), 0,
-        ToUTF8(m_mailboxName).c_str(), ToUTF8(m_password).c_str(), &list, 0);
+        GetSession(), m_userNameUtf8.c_str(), m_userPasswordUtf8.c_str(), 0,
+        m_mailboxNameUtf8.c_str(), m_passwordUtf8.c_str(), &list, 0);
     if (result != 0 || !list) {
         VEQLOG(Debug) << (m_server ? m_server->GetIP() : wxString())
-                      << " Refreshing Mailbox Failed, MailBoxName::" << m_mailboxName
+                      << " Refreshing Mailbox Failed, MailBoxName::" << m_mailboxNameUtf8
                       << ", Error Code::" << result;
         if (list) {
             SCAN_freeScanJobList(list, 0);

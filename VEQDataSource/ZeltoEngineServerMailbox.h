@@ -2,6 +2,8 @@
 // user's login. Everything but the listing is that of an ordinary mailbox.
 #pragma once
 
+#include <string>
+
 #include <wx/string.h>
 
 #include "VEQDataSourceExport.h"
@@ -19,6 +21,7 @@ public:
     using ZeltoServerMailBox::FetchJobsFromServer;
 
 private:
-    wxString m_userName;
-    wxString m_userPassword;
+    // The engine user's login, in UTF-8 for the SDK.
+    const std::string m_userNameUtf8;
+    const std::string m_userPasswordUtf8;
 };

@@ -9,6 +9,7 @@
 #include <wx/mstream.h>
 
 #include "JobDataStream.h"
+#include "SdkText.h"
 
 namespace {
 
@@ -43,8 +44,10 @@ ZeltoScanJobDataRetriever::ZeltoScanJobDataRetriever(
     // BMP is asked for as JPEG and converted here.
     const VEQTypes::FileFormat requested =
         attributes.m_format == VEQTypes::BMP ? VEQTypes::JPEG : attributes.m_format;
-    m_stream.reset(new JobDataStream(server, mailboxName, password, attributes.m_jobId, requested,
-                                     attributes.m_pageIndex));
+    // Converted from copies: the mailbox's own texts may be converted on other threads at once.
+    m_stream.reset(new JobDataStream(server, sdktext::ToUTF8(wxString(mailboxName)),
+                                     sdktext::ToUTF8(wxString(password)), attributes.m_jobId,
+                                     requested, attributes.m_pageIndex));
 }
 
 ZeltoScanJobDataRetriever::~ZeltoScanJobDataRetriever() = default;

@@ -57,6 +57,8 @@ ZeltoServerMailBox::ZeltoServerMailBox(Server* server, const wxString& mailboxId
       m_mailboxName(mailboxId),
       m_displayName(mailboxId),
       m_password(password),
+      m_mailboxNameUtf8(ToUTF8(mailboxId)),
+      m_passwordUtf8(ToUTF8(password)),
       m_refreshing(false),
       m_cancel(false) {
     FetchJobsFromServer();
@@ -98,7 +100,7 @@ bool ZeltoServerMailBox::FetchJobsFromServer() {
         m_refreshing = true;
     }
     const wxString address = m_server ? m_server->GetIP() : wxString();
-    VEQLOG(Debug) << address << " Refreshing Mailbox started, MailBoxName::" << m_mailboxName;
+    VEQLOG(Debug) << address << " Refreshing Mailbox started, MailBoxName::" << m_mailboxNameUtf8;
     const std::shared_ptr<JobList> jobs = std::make_shared<JobList>();
     const bool listed = FetchJobsFromServer(jobs);
     std::size_t count = 0;
@@ -115,7 +117,7 @@ bool ZeltoServerMailBox::FetchJobsFromServer() {
         m_refreshing = false;
     }
     if (listed) {
-        VEQLOG(Debug) << address << " Refreshing Mailbox Completed, MailBoxName::" << m_mailboxName
+        VEQLOG(Debug) << address << " Refreshing Mailbox Completed, MailBoxName::" << m_mailboxNameUtf8
                       << " Number of Jobs::" << static_cast<unsigned long>(count);
     }
     return listed;
@@ -123,11 +125,11 @@ bool ZeltoServerMailBox::FetchJobsFromServer() {
 
 bool ZeltoServerMailBox::FetchJobsFromServer(std::shared_ptr<JobList> jobs) {
     ScanJobList* list = nullptr;
-    const int result = SCAN_getJobListInMailbox(GetSession(), ToUTF8(m_mailboxName).c_str(),
-                                                ToUTF8(m_password).c_str(), &list, 0);
+    const int result = SCAN_getJobListInMailbox(GetSession(), m_mailboxNameUtf8.c_str(),
+                                                m_passwordUtf8.c_str(), &list, 0);
     if (result != 0 || !list) {
         VEQLOG(Debug) << (m_server ? m_server->GetIP() : wxString())
-                      << " Refreshing Mailbox Failed, MailBoxName::" << m_mailboxName
+                      << " Refreshing Mailbox Failed, MailBoxName::" << m_mailboxNameUtf8
                       << ", Error Code::" << result;
         if (list) {
             SCAN_freeScanJobList(list, 0);
@@ -218,7 +220,7 @@ bool ZeltoServerMailBox::FindJobAttributes(int jobId, JobAttributes& attributes)
 std::shared_ptr<VEQTypes::VEQScannedJob> ZeltoServerMailBox::GetScannedJobForID(int jobId) {
     std::shared_ptr<VEQTypes::VEQScannedJob> job = std::make_shared<VEQTypes::VEQScannedJob>();
     if (!FindJob(jobId, *job)) {
-        VEQLOG(Debug) << " Mailbox::" << m_mailboxName << ", no job exist with id " << jobId;
+        VEQLOG(Debug) << " Mailbox::" << m_mailboxNameUtf8 << ", no job exist with id " << jobId;
         *job = VEQTypes::VEQScannedJob();
     }
     return job;
@@ -236,17 +238,16 @@ bool ZeltoServerMailBox::IsJobInCachedMailbox(int jobId) {
 
 bool ZeltoServerMailBox::IsJobInMailbox(int jobId) {
     unsigned char present = 0;
-    return SCAN_isJobInMailbox(GetSession(), ToUTF8(m_mailboxName).c_str(),
-                               ToUTF8(m_password).c_str(), jobId, &present, 0) == 0 &&
+    return SCAN_isJobInMailbox(GetSession(), m_mailboxNameUtf8.c_str(), m_passwordUtf8.c_str(), jobId, &present, 0) == 0 &&
            present == 1;
 }
 
 bool ZeltoServerMailBox::DeleteJob(int jobId) {
-    const int result = SCAN_deleteJobInMailbox(GetSession(), ToUTF8(m_mailboxName).c_str(),
-                                               ToUTF8(m_password).c_str(), jobId, 0);
+    const int result = SCAN_deleteJobInMailbox(GetSession(), m_mailboxNameUtf8.c_str(),
+                                               m_passwordUtf8.c_str(), jobId, 0);
     if (result != 0) {
         VEQLOG(Debug) << (m_server ? m_server->GetIP() : wxString())
-                      << " Job Deletion failed in mailbox, MailBoxName::" << m_mailboxName
+                      << " Job Deletion failed in mailbox, MailBoxName::" << m_mailboxNameUtf8
                       << ", Error Code::" << result;
         return false;
     }

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include <wx/string.h>
@@ -56,7 +57,10 @@ public:
     bool RefreshAvailableScannedJobs() override;
     // A copy of the listed job; a record with id 0 when none has the id.
     std::shared_ptr<VEQTypes::VEQScannedJob> GetScannedJobForID(int jobId) override;
-    // A copy of the job list as the last successful refresh left it.
+    // A copy of the job list as the last successful refresh left it; later
+    // refreshes do not change it (ask again after the jobs-refreshed signal).
+    // Keep the pointer while iterating: `for (j : *GetAvailableScannedJobs())`
+    // would iterate a copy already freed.
     std::shared_ptr<JobList> GetAvailableScannedJobs() override;
     std::shared_ptr<ScanJobDataRetriever> GetJobDataRetriever(
         const VEQTypes::ScanRetriveAttribute& attributes) override;
@@ -92,6 +96,10 @@ protected:
     wxString m_mailboxName;
     wxString m_displayName;
     wxString m_password;
+    // Both in UTF-8, made once: a wxString caches its conversions, so threads
+    // must not convert the same one at once.
+    const std::string m_mailboxNameUtf8;
+    const std::string m_passwordUtf8;
 
 private:
     bool FindJob(int jobId, VEQTypes::VEQScannedJob& job) const;

@@ -57,7 +57,7 @@ bool ZeltoServerMailBox::SaveScanedJobToPathFromMailBox(const wxString& path,
     const wxString address = m_server ? m_server->GetIP() : wxString();
     if (!IsUsableFolder(path)) {
         VEQLOG(Debug) << address << " Invalid file path while saving job in mailbox, mailbox::"
-                      << m_mailboxName << " Path::" << path;
+                      << m_mailboxNameUtf8 << " Path::" << path;
         return false;
     }
     if (attributes.m_pageIndex < 0) {
@@ -70,7 +70,7 @@ bool ZeltoServerMailBox::SaveScanedJobToPathFromMailBox(const wxString& path,
     }
     if (!IsJobInCachedMailbox(attributes.m_jobId)) {
         VEQLOG(Debug) << address << " Can't Save job, job don't exist in mailbox, MailBoxName::"
-                      << m_mailboxName << ", JobID::" << attributes.m_jobId;
+                      << m_mailboxNameUtf8 << ", JobID::" << attributes.m_jobId;
         return false;
     }
     if (!asynchronous) {
@@ -81,7 +81,7 @@ bool ZeltoServerMailBox::SaveScanedJobToPathFromMailBox(const wxString& path,
     const std::shared_ptr<ZeltoServerMailBox> self = weak_from_this().lock();
     if (!zelto || !self) {
         VEQLOG(Debug) << address << " Can't queue save, mailbox is not shared, MailBoxName::"
-                      << m_mailboxName;
+                      << m_mailboxNameUtf8;
         return false;
     }
     const wxString target = path.Clone();
@@ -104,7 +104,7 @@ bool ZeltoServerMailBox::DoSaveScanedJobToPathFromMailBox(const wxString& path,
         // Taken out of the list by a refresh while the save waited in the queue.
         VEQLOG(Debug) << (m_server ? m_server->GetIP() : wxString())
                       << " Can't Save job, job don't exist in mailbox, MailBoxName::"
-                      << m_mailboxName << ", JobID::" << attributes.m_jobId;
+                      << m_mailboxNameUtf8 << ", JobID::" << attributes.m_jobId;
         EmitSaveEvent(JobSaveEvent::FAILED, attributes.m_jobId, 0, UnexpectedErrorMessage());
         return false;
     }
@@ -152,7 +152,7 @@ bool ZeltoServerMailBox::SaveScanedJobToPathFromMailBox_internal(
     };
     emit(JobSaveEvent::STARTED, 0, wxString());
 
-    JobDataStream stream(m_server, m_mailboxName, m_password, jobId, attributes.m_format,
+    JobDataStream stream(m_server, m_mailboxNameUtf8, m_passwordUtf8, jobId, attributes.m_format,
                          attributes.m_pageIndex);
     VEQTypes::VEQScannedJob job;
     const bool sizeKnown = FindJob(jobId, job) && job.m_size >= 1;
@@ -212,7 +212,7 @@ bool ZeltoServerMailBox::SaveScanedJobToPathFromMailBox_internal(
     }
     VEQLOG(Debug) << address << " Error occured while saving job from mailbox, Attributes::[FileFormat:"
                   << static_cast<int>(attributes.m_format) << ", pageIndex:" << attributes.m_pageIndex
-                  << ", jobid:" << jobId << "] mailbox:" << m_mailboxName
+                  << ", jobid:" << jobId << "] mailbox:" << m_mailboxNameUtf8
                   << ", Error code:" << sdkResult;
     emit(JobSaveEvent::FAILED, percent, UnexpectedErrorMessage());
     return false;

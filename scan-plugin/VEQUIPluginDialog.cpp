@@ -26,7 +26,9 @@ bool VEQUIPluginDialog::Create(std::shared_ptr<IPlugin> plugin,
     }
     wxIcon icon;
     icon.CopyFromBitmap(ResourceService::Get().GetBitmapResource("zelto_scan_app.png"));
-    SetIcons(wxIconBundle(icon));
+    if (icon.IsOk()) {
+        SetIcons(wxIconBundle(icon));
+    }
     m_plugin = plugin;
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(new VEQUI(this, plugin, context), 1, wxEXPAND, 0);

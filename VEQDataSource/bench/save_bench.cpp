@@ -97,7 +97,8 @@ std::string JobJson(const char* name, uint64_t bytes) {
 }
 
 VEQTypes::VEQScannedJob FindJob(MailBox& mailbox, const wxString& name) {
-    for (const VEQTypes::VEQScannedJob& job : *mailbox.GetAvailableScannedJobs())
+    const std::shared_ptr<std::vector<VEQTypes::VEQScannedJob>> jobs = mailbox.GetAvailableScannedJobs();
+    for (const VEQTypes::VEQScannedJob& job : *jobs)
         if (job.m_name == name) return job;
     return VEQTypes::VEQScannedJob();
 }

@@ -1,4 +1,5 @@
 // Discovery of simulated controllers on loopback addresses.
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -57,6 +58,24 @@ protected:
     bool WaitForReports(size_t count) {
         return veqtest::WaitFor([&] { return Reports().size() >= count; });
     }
+    // Discovers until count controllers were reported. A probe that a loaded
+    // machine lets time out misses its controller, so a round may be repeated.
+    bool DiscoverUntil(ZeltoServersDiscoverer& discoverer, size_t count,
+                       const std::string& first = "", const std::string& second = "") {
+        for (int round = 0; round < 5; ++round) {
+            if (first.empty()) {
+                discoverer.Start();
+            } else {
+                discoverer.Start(first, second);
+            }
+            if (veqtest::WaitFor([&] { return Reports().size() >= count; },
+                                 std::chrono::seconds(4))) {
+                return true;
+            }
+            discoverer.Stop();
+        }
+        return false;
+    }
 
     const std::set<std::string> m_expected{"127.0.0.3|Zelto Varda", "127.0.0.4|"};
     std::vector<std::unique_ptr<zeltosim::Simulator>> m_simulators;
@@ -68,28 +87,24 @@ protected:
 
 TEST_F(DiscoveryTest, ReportsEveryControllerInTheRangeButTheExcludedLine) {
     ZeltoServersDiscoverer discoverer(m_onServer, 0);
-    discoverer.Start("127.0.0.2", "127.0.0.4");
-    ASSERT_TRUE(WaitForReports(2));
+    ASSERT_TRUE(DiscoverUntil(discoverer, 2, "127.0.0.2", "127.0.0.4"));
     discoverer.Stop();
     EXPECT_EQ(Reports(), m_expected);
 }
 
 TEST_F(DiscoveryTest, TheDefaultRangeCoversTheLoopbackControllers) {
     ZeltoServersDiscoverer discoverer(m_onServer, 0);
-    discoverer.Start();
-    ASSERT_TRUE(WaitForReports(2));
+    ASSERT_TRUE(DiscoverUntil(discoverer, 2));
     discoverer.Stop();
     EXPECT_EQ(Reports(), m_expected);
 }
 
 TEST_F(DiscoveryTest, AStoppedDiscoveryCanBeStartedAgain) {
     ZeltoServersDiscoverer discoverer(m_onServer, 0);
-    discoverer.Start("127.0.0.3", "127.0.0.3");
-    ASSERT_TRUE(WaitForReports(1));
+    ASSERT_TRUE(DiscoverUntil(discoverer, 1, "127.0.0.3", "127.0.0.3"));
     discoverer.Stop();
     discoverer.Stop();  // a second stop has nothing to do
-    discoverer.Start("127.0.0.4", "127.0.0.4");
-    ASSERT_TRUE(WaitForReports(2));
+    ASSERT_TRUE(DiscoverUntil(discoverer, 2, "127.0.0.4", "127.0.0.4"));
     EXPECT_EQ(Reports(), m_expected);
 }
 
@@ -97,9 +112,9 @@ TEST_F(DiscoveryTest, AStartTheSdkRefusesLeavesTheDiscovererStopped) {
     ZeltoServersDiscoverer discoverer(m_onServer, 0);
     discoverer.Start("not an address", "127.0.0.4");
     // Nothing runs, so a new start is not taken for a second one.
-    discoverer.Start("127.0.0.2", "127.0.0.4");
-    ASSERT_TRUE(WaitForReports(2));
-    EXPECT_EQ(Reports(), m_expected);
+    discoverer.Start("127.0.0.3", "127.0.0.3");
+    ASSERT_TRUE(WaitForReports(1));
+    EXPECT_EQ(Reports(), std::set<std::string>{"127.0.0.3|Zelto Varda"});
     discoverer.Stop();
 }
 
@@ -136,8 +151,7 @@ TEST_F(DiscoveryTest, DestroyingARunningDiscovererWaitsForTheSdkToFinish) {
     }
     // A later discovery that reports shows the SDK's threads have moved on.
     ZeltoServersDiscoverer another(m_onServer, 0);
-    another.Start("127.0.0.3", "127.0.0.3");
-    ASSERT_TRUE(WaitForReports(1));
+    ASSERT_TRUE(DiscoverUntil(another, 1, "127.0.0.3", "127.0.0.3"));
     std::lock_guard<std::mutex> lock(watch->mutex);
     EXPECT_FALSE(watch->calledAfterwards);
     silent.Resume();

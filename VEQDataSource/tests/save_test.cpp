@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 
 #include "MailboxTestSupport.h"
@@ -38,30 +39,36 @@ VEQTypes::ScanRetriveAttribute Request(VEQTypes::FileFormat format, int page, in
 // queued after them waits.
 class PoolBlocker {
 public:
-    explicit PoolBlocker(ZeltoServer& server) {
+    // The state lives in shared ownership: the blocked tasks still touch it
+    // after the blocker on the test's stack has gone.
+    explicit PoolBlocker(ZeltoServer& server) : m_state(std::make_shared<State>()) {
         for (int i = 0; i < 2; ++i) {
-            server.GetPool().schedule([this] {
-                std::unique_lock<std::mutex> lock(m_mutex);
-                ++m_started;
-                m_changed.notify_all();
-                m_changed.wait(lock, [this] { return m_released; });
+            std::shared_ptr<State> state = m_state;
+            server.GetPool().schedule([state] {
+                std::unique_lock<std::mutex> lock(state->mutex);
+                ++state->started;
+                state->changed.notify_all();
+                state->changed.wait(lock, [&state] { return state->released; });
             });
         }
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_started == 2; });
+        std::unique_lock<std::mutex> lock(m_state->mutex);
+        m_state->changed.wait(lock, [this] { return m_state->started == 2; });
     }
     ~PoolBlocker() { Release(); }
     void Release() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_released = true;
-        m_changed.notify_all();
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->released = true;
+        m_state->changed.notify_all();
     }
 
 private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    int m_started = 0;
-    bool m_released = false;
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int started = 0;
+        bool released = false;
+    };
+    std::shared_ptr<State> m_state;
 };
 
 class SaveTest : public ::testing::Test {

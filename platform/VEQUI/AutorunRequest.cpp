@@ -59,3 +59,9 @@ AutorunRequest AutorunRequest::FromEnvironment() {
     }
     return Parse(text);
 }
+
+wxString AutorunRequest::ServerFromEnvironment() {
+    wxString server;
+    wxGetEnv("VEQUI_SERVER", &server);
+    return server.Strip(wxString::both);
+}

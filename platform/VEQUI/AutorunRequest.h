@@ -7,6 +7,9 @@
 //
 // The mailbox name ends at the first ":"; the password runs to the last ":"
 // when a job id (decimal digits) follows it, so a password may hold ":".
+//
+//   VEQUI_SERVER=<address>   connect to this controller at start instead of
+//                            the current one of the settings
 #pragma once
 
 #include <wx/string.h>
@@ -22,4 +25,6 @@ struct AutorunRequest {
     static AutorunRequest Parse(const wxString& text);
     // From VEQUI_AUTORUN; NONE when it is unset or empty.
     static AutorunRequest FromEnvironment();
+    // VEQUI_SERVER, empty when unset.
+    static wxString ServerFromEnvironment();
 };

@@ -129,18 +129,25 @@ void VEQUI::BuildControls() {
 
 void VEQUI::StartUp() {
     std::shared_ptr<VEQConfig> config = VEQDataSource::Get().GetConfig();
-    wxString current;
+    wxString server = AutorunRequest::ServerFromEnvironment();
     if (config) {
         for (const VEQConfig::VEQConfigServerEntry& entry : config->GetRecentServers()) {
             AddServerChoice(entry.m_ip);
         }
-        current = config->GetCurrentServer().m_ip;
+        if (server.empty()) {
+            server = config->GetCurrentServer().m_ip;
+        }
     }
-    if (!current.empty()) {
-        m_serverCombo->SetValue(current);
-        m_controller->Connect(current);
+    if (!server.empty()) {
+        m_serverCombo->SetValue(server);
+        m_controller->Connect(server);
     } else if (m_autorunPending) {
         FailAutorun(_("No controller to connect to."));
+    } else {
+        // Nothing chosen yet: offer the controllers that answer.
+        m_findButton->Disable();
+        SetProgressText(_("Looking for controllers..."));
+        m_controller->DiscoverServers();
     }
 }
 
@@ -406,6 +413,9 @@ void VEQUI::OnServerDiscovered(const wxString& address, const wxString& name) {
 
 void VEQUI::OnDiscoveryFinished() {
     m_findButton->Enable();
+    if (m_serverCombo->GetCount() == 0) {
+        SetProgressText(_("No controller answered. Type the address of one."));
+    }
     if (m_serverCombo->GetCount() > 0 && m_serverCombo->GetValue().empty()) {
         m_serverCombo->SetSelection(0);
     }

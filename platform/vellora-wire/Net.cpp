@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -79,6 +80,36 @@ bool LoopbackEndpoint(const std::string& address, int port, Endpoint& out) {
 void SetNoDelay(int fd) {
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+}
+
+void MakeBlocking(int fd, int receiveTimeoutMs, int sendTimeoutMs) {
+    int flags = fcntl(fd, F_GETFL, 0);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    timeval rt{receiveTimeoutMs / 1000, (receiveTimeoutMs % 1000) * 1000};
+    timeval st{sendTimeoutMs / 1000, (sendTimeoutMs % 1000) * 1000};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &rt, sizeof rt);
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &st, sizeof st);
+}
+
+long RecvWaiting(int fd, char* buffer, size_t size, bool all) {
+    ssize_t n = ::recv(fd, buffer, size, all ? MSG_WAITALL : 0);
+    if (n > 0) return static_cast<long>(n);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return 0;
+    return -1;
+}
+
+bool SendWaiting(int fd, const char* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::send(fd, data + done, size - done, MSG_NOSIGNAL);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        return false;  // closed, failed, or the send time-out passed
+    }
+    return true;
 }
 
 Socket ConnectTcp(const Endpoint& endpoint, int timeoutMs, int& errnoOut) {

@@ -162,7 +162,7 @@ VELLORA_API int SCAN_getDataInMailbox(VelloraScanSession* session, const char* m
     ReadAttributes(destination, key.names, key.values);
     key.offset = offset;
     ReadAhead& ahead = connection->DataAhead();
-    if (static_cast<uint32_t>(capacity) <= vwire::kMaxDataChunk && capacity > 0) {
+    if (capacity > 0 && static_cast<uint32_t>(capacity) <= vwire::kMaxDataChunk) {
         // One request per call: the chunk may have been read ahead, and the next one is.
         key.length = static_cast<uint32_t>(capacity);
         int rc = VELLORA_OK;
@@ -172,9 +172,9 @@ VELLORA_API int SCAN_getDataInMailbox(VelloraScanSession* session, const char* m
             request.Str(key.mailbox).Str(key.password).I32(jobId).StrList(key.names).StrList(key.values)
                 .I64(key.offset).U32(key.length);
             rc = connection->CallData(request, buffer, key.length, got);
+            if (rc == VELLORA_OK && got == key.length) ahead.Start(*connection, key);
         }
         *length = static_cast<int>(got);
-        if (rc == VELLORA_OK && got == key.length) ahead.Start(*connection, key);
         return rc;
     }
     // Large buffers are filled by several requests; a short piece is the end.

@@ -52,7 +52,11 @@ struct PendingCall {
 };
 
 Connection::Connection(const std::string& address, vwire::Socket socket, int timeoutMs)
-    : m_address(address), m_socket(std::move(socket)), m_timeoutMs(timeoutMs), m_discard(kDiscardSize) {}
+    : m_address(address), m_socket(std::move(socket)), m_timeoutMs(timeoutMs), m_discard(kDiscardSize) {
+    // The reader blocks in receives that end every slice to look at its calls;
+    // sends never block (they wait in poll against their deadline).
+    vwire::MakeBlocking(m_socket.Fd(), kReadSliceMs, kReadSliceMs);
+}
 
 Connection::~Connection() {
     Teardown();
@@ -164,10 +168,19 @@ int Connection::CallData(vwire::Writer& request, char* sink, size_t capacity, si
 }
 
 std::shared_ptr<Connection::Pending> Connection::SendData(vwire::Writer& request,
-                                                         std::shared_ptr<std::vector<char>> buffer) {
-    auto pending = Begin(request, true, buffer->data(), buffer->size());
+                                                         std::shared_ptr<std::vector<char>> buffer,
+                                                         size_t capacity) {
+    auto pending = Begin(request, true, buffer->data(), capacity);
     if (!pending) return nullptr;
     pending->sinkOwner = std::move(buffer);
+    auto deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs.load());
+    if (Send(request.Finish(), pending, deadline) != VELLORA_OK) return nullptr;
+    return pending;
+}
+
+std::shared_ptr<Connection::Pending> Connection::SendRequest(vwire::Writer& request) {
+    auto pending = Begin(request, false, nullptr, 0);
+    if (!pending) return nullptr;
     auto deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs.load());
     if (Send(request.Finish(), pending, deadline) != VELLORA_OK) return nullptr;
     return pending;
@@ -179,6 +192,12 @@ int Connection::AwaitData(const std::shared_ptr<Pending>& pending, size_t& recei
     received = replied ? pending->received : 0;
     return rc;
 }
+
+int Connection::AwaitReply(const std::shared_ptr<Pending>& pending) {
+    return Await(pending, Clock::now() + std::chrono::milliseconds(m_timeoutMs.load()));
+}
+
+uint32_t Connection::IdOf(const std::shared_ptr<Pending>& pending) { return pending->id; }
 
 void Connection::Drop(const std::shared_ptr<Pending>& pending) {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -207,7 +226,7 @@ int Connection::ReadExact(char* buffer, size_t size, bool midFrame, std::string&
     size_t done = 0;
     auto lastProgress = Clock::now();
     while (done < size) {
-        long n = vwire::RecvSome(m_socket.Fd(), buffer + done, size - done, kReadSliceMs);
+        long n = vwire::RecvWaiting(m_socket.Fd(), buffer + done, size - done, true);
         if (n < 0) {
             if (midFrame || done > 0) {
                 why = "truncated frame";
@@ -284,7 +303,7 @@ int Connection::ReadDataReply(const vwire::FrameHeader& header, std::string& why
         }
         char* target = pending ? pending->sink + got : m_discard.data();
         size_t room = pending ? count - got : std::min<size_t>(count - got, m_discard.size());
-        long n = vwire::RecvSome(m_socket.Fd(), target, room, kReadSliceMs);
+        long n = vwire::RecvWaiting(m_socket.Fd(), target, room, true);
         if (n < 0) {
             why = "truncated frame";
             return VELLORA_PROTOCOL_ERROR;

@@ -64,13 +64,18 @@ public:
     int Call(vwire::Writer& request, Reply& reply, int timeoutMs = -1);
     // A data request: the reply's bytes land in sink (never more than capacity).
     int CallData(vwire::Writer& request, char* sink, size_t capacity, size_t& received);
-    // A data request that is not waited for now: its bytes land in buffer, which
+    // A data request that is not waited for now: its bytes (at most capacity) land in buffer, which
     // the connection keeps alive while it may write there. nullptr when it
     // could not be sent.
-    std::shared_ptr<Pending> SendData(vwire::Writer& request, std::shared_ptr<std::vector<char>> buffer);
+    std::shared_ptr<Pending> SendData(vwire::Writer& request, std::shared_ptr<std::vector<char>> buffer,
+                                      size_t capacity);
     // Waits for it within the time-out; replied tells whether the controller answered.
     int AwaitData(const std::shared_ptr<Pending>& pending, size_t& received, bool& replied);
-    // Gives it up: what still comes for it is discarded.
+    // A request whose answer is awaited later, or never (then Drop it).
+    std::shared_ptr<Pending> SendRequest(vwire::Writer& request);
+    int AwaitReply(const std::shared_ptr<Pending>& pending);
+    static uint32_t IdOf(const std::shared_ptr<Pending>& pending);
+    // Gives a request up: what still comes for it is discarded.
     void Drop(const std::shared_ptr<Pending>& pending);
     // A reply whose fields did not match its call: the stream cannot be
     // trusted any more, so the connection is closed. Returns PROTOCOL_ERROR.
@@ -92,7 +97,7 @@ public:
     // A ticket whose callbacks run on this connection's dispatcher.
     std::shared_ptr<TicketState> NewTicket();
 
-    // The chunk of job data read ahead on this connection.
+    // The chunks of job data read ahead on this connection.
     ReadAhead& DataAhead() { return m_ahead; }
 
     int OpenScanSession();

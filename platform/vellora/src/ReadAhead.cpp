@@ -5,27 +5,52 @@
 #include "vellora.h"
 #include "vellora_wire/Ops.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vellora {
 
 namespace {
 
-void WriteKey(vwire::Writer& w, const DataKey& key) {
-    w.Str(key.mailbox).Str(key.password).I32(key.jobId).StrList(key.names).StrList(key.values).I64(key.offset)
-        .U32(key.length);
-}
+constexpr size_t kKeptBuffers = 3;
 
 bool TransportFailure(int rc) {
     return rc == VELLORA_TIMEOUT || rc == VELLORA_CONNECTION_FAILED || rc == VELLORA_PROTOCOL_ERROR;
 }
 
+DataKey After(const DataKey& key) {
+    DataKey next = key;
+    next.offset += key.length;
+    return next;
+}
+
 }  // namespace
 
+std::optional<ReadAhead::Chunk> ReadAhead::Ask(Connection& connection, const DataKey& key) {
+    // A buffer is free when only this list holds it: the reader may still write
+    // into the buffer of a dropped read-ahead.
+    std::shared_ptr<std::vector<char>> buffer;
+    for (auto& b : m_buffers)
+        if (b.use_count() == 1) {
+            buffer = b;
+            break;
+        }
+    if (!buffer) {
+        buffer = std::make_shared<std::vector<char>>();
+        if (m_buffers.size() < kKeptBuffers) m_buffers.push_back(buffer);
+    }
+    if (buffer->size() < key.length) buffer->resize(key.length);
+    vwire::Writer request(vwire::Kind::Request, vwire::kOpGetDataAhead, 0);
+    request.Str(key.mailbox).Str(key.password).I32(key.jobId).StrList(key.names).StrList(key.values)
+        .I64(key.offset).U32(key.length);
+    auto pending = connection.SendData(request, buffer, key.length);
+    if (!pending) return std::nullopt;
+    return Chunk{key, pending, buffer};
+}
+
 void ReadAhead::DropLocked(Connection& connection) {
-    if (m_pending) connection.Drop(m_pending);
-    m_pending.reset();
-    m_key.reset();
+    if (m_next) connection.Drop(m_next->pending);
+    m_next.reset();
 }
 
 void ReadAhead::Clear(Connection& connection) {
@@ -36,40 +61,44 @@ void ReadAhead::Clear(Connection& connection) {
 void ReadAhead::Start(Connection& connection, const DataKey& key) {
     std::lock_guard<std::mutex> lock(m_mutex);
     DropLocked(connection);
-    DataKey next = key;
-    next.offset += key.length;
-    // A buffer the reader may still write into (a dropped read-ahead) is not reused.
-    if (!m_buffer || m_buffer.use_count() > 1 || m_buffer->size() != key.length)
-        m_buffer = std::make_shared<std::vector<char>>(key.length);
-    vwire::Writer request(vwire::Kind::Request, vwire::kOpGetDataAhead, 0);
-    WriteKey(request, next);
-    m_pending = connection.SendData(request, m_buffer);
-    if (m_pending) m_key = next;
+    m_next = Ask(connection, After(key));
 }
 
 bool ReadAhead::Take(Connection& connection, const DataKey& key, char* buffer, int& rc, size_t& received) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_pending || !m_key || !(*m_key == key)) {
+    if (!m_next || !(m_next->key == key)) {
         DropLocked(connection);
         return false;
     }
-    // Reported while the chunk still travels, answered once it is logged.
+    Chunk chunk = std::move(*m_next);
+    m_next.reset();
+    // Tell the controller this call took the chunk, and ask for the one after
+    // it, before waiting: the connection stays busy.
     vwire::Writer notice(vwire::Kind::Request, vwire::kOpDataTaken, 0);
-    WriteKey(notice, key);
+    notice.U32(Connection::IdOf(chunk.pending));
+    auto noticed = connection.SendRequest(notice);
+    m_next = Ask(connection, After(key));
     bool replied = false;
-    rc = connection.AwaitData(m_pending, received, replied);
-    auto pending = m_pending;
-    m_pending.reset();
-    m_key.reset();
-    if (!replied) return TransportFailure(rc);
-    if (rc != VELLORA_OK) return false;  // the controller declined, or the job changed: ask for real
-    std::memcpy(buffer, m_buffer->data(), received);
-    notice.I32(rc).U32(static_cast<uint32_t>(received));
-    Reply reply;
-    int logged = connection.Call(notice, reply);
-    if (TransportFailure(logged)) {
-        rc = logged;
+    rc = connection.AwaitData(chunk.pending, received, replied);
+    bool taken = replied && rc == VELLORA_OK;
+    if (!taken || received < key.length) DropLocked(connection);  // the end, or no chunk
+    if (!taken) {
+        if (noticed) connection.Drop(noticed);
+        return !replied && TransportFailure(rc);  // else the controller declined: the caller asks for real
+    }
+    std::memcpy(buffer, chunk.buffer->data(), received);
+    if (!noticed) {
+        rc = VELLORA_CONNECTION_FAILED;
         received = 0;
+    } else if (received < key.length) {
+        // The end of the rendition: the call log holds this call before it returns.
+        int logged = connection.AwaitReply(noticed);
+        if (TransportFailure(logged)) {
+            rc = logged;
+            received = 0;
+        }
+    } else {
+        connection.Drop(noticed);
     }
     return true;
 }

@@ -1,12 +1,16 @@
-// Reading job data ahead: after a full chunk, the next chunk of the same
-// rendition is asked for at once, so that it travels while the caller writes
-// the last one away. The caller's next call then takes it; any other call drops
-// it. The controller answers read-ahead only while no data fault is set, and
-// each chunk taken is reported to it as the call the caller made, so that its
-// call log and fault counts stay those of the caller's calls. One chunk per
-// connection, so memory does not grow with the job.
+// Reading job data ahead. A caller reads a job chunk by chunk, each call
+// waiting for its chunk, which alone leaves the connection idle between chunks.
+// So after a chunk that came in full the next one is asked for at once, and
+// each call that takes a chunk read ahead asks for the one after it before it
+// waits: the controller always has the next chunk to send. A call for anything
+// else drops what was read ahead. The controller answers read-ahead only while
+// no data fault is set and logs a chunk read ahead only when a call takes it
+// (the call names the read-ahead), so that its call log and fault counts stay
+// those of the caller's own calls. At most two chunks per connection, in
+// buffers that are kept, so memory does not grow with the job.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -33,20 +37,26 @@ struct DataKey {
 
 class ReadAhead {
 public:
-    // When the chunk read ahead is this call's: copies it to buffer, reports the
-    // call, and returns true with rc. false: the caller makes the call itself.
+    // When the chunk read ahead is this call's: copies it to buffer and returns
+    // true with its result. false: the caller makes the call itself.
     bool Take(Connection& connection, const DataKey& key, char* buffer, int& rc, size_t& received);
     // Asks for the chunk after key's (which came in full).
     void Start(Connection& connection, const DataKey& key);
     void Clear(Connection& connection);
 
 private:
+    struct Chunk {
+        DataKey key;
+        std::shared_ptr<PendingCall> pending;
+        std::shared_ptr<std::vector<char>> buffer;
+    };
+    // With m_mutex held.
+    std::optional<Chunk> Ask(Connection& connection, const DataKey& key);
     void DropLocked(Connection& connection);
 
     std::mutex m_mutex;
-    std::optional<DataKey> m_key;
-    std::shared_ptr<PendingCall> m_pending;
-    std::shared_ptr<std::vector<char>> m_buffer;
+    std::optional<Chunk> m_next;
+    std::vector<std::shared_ptr<std::vector<char>>> m_buffers;  // kept for reuse
 };
 
 }  // namespace vellora

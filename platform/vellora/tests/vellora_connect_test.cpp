@@ -227,6 +227,21 @@ TEST_F(ConnectTest, SessionsDieWithTheirCloseAndTheirConnection) {
     EXPECT_EQ(LOCL_getString(&locale, "COLOR", &text, 0), VELLORA_LOCL_INVALID_HANDLE);
 }
 
+TEST_F(ConnectTest, UnloadingClosesEveryHandleAndTicketAndTheLibraryWorksAgain) {
+    VelloraServerHandle* h = Open();
+    handles.clear();
+    VelloraNBTicket events{};
+    ASSERT_EQ(SCAN_getEventsEx(h, OnScanEvent, &events), VELLORA_OK);
+    vellora_unload();
+    char* value = nullptr;
+    EXPECT_EQ(QMVM_dictRead(h, "WB3_SYSTEM", "QMVSYSVERNUM", &value, 0), VELLORA_INVALID_HANDLE);
+    EXPECT_EQ(NB_cancel(&events), VELLORA_INVALID_HANDLE);
+    EXPECT_TRUE(veqtest::WaitFor([&] { return Sim().ConnectionCount() == 0; }));
+    VelloraServerHandle* again = Open();
+    ASSERT_EQ(QMVM_dictRead(again, "WB3_SYSTEM", "QMVSYSVERNUM", &value, 0), VELLORA_OK);
+    vellora_free(value);
+}
+
 TEST(Forwarded, CallsTheControllerDoesNotOfferAnswerNotAvailable) {
     VelloraPipe pipe{};
     VelloraAttrSession attr{};

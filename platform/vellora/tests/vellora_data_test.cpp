@@ -46,6 +46,59 @@ TEST_F(DataTest, AJobOfTwoAndAHalfMiBComesInBuffersOfOneMiB) {
     EXPECT_EQ(again, data);
 }
 
+TEST_F(DataTest, TheCallLogHoldsTheCallersCallsWhateverIsReadAhead) {
+    zeltosim::JobOptions job;
+    job.formats = {"RAW"};
+    job.widthPx = job.heightPx = 64;
+    job.paddingBytesPerPage = 3 * kMiB;
+    int id = Add(job);
+    Sim().ClearCalls();
+    std::string data;
+    std::vector<int> chunks;
+    Destination dest = Destination::For("RAW", 1);
+    ASSERT_EQ(ReadAll(&session, "", "", id, dest, kMiB, data, &chunks), VELLORA_OK);
+    auto calls = Sim().Calls("SCAN_getDataInMailbox");
+    ASSERT_EQ(calls.size(), chunks.size()) << "one entry per call, logged before the last call returned";
+    long offset = 0;
+    for (size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].Argument("offset"), std::to_string(offset)) << i;
+        EXPECT_EQ(calls[i].result, VELLORA_OK);
+        offset += chunks[i];
+    }
+}
+
+TEST_F(DataTest, ReadsOfTwoJobsInTurnsOnOneHandleGetTheirOwnBytes) {
+    zeltosim::JobOptions a, b;
+    a.formats = b.formats = {"RAW"};
+    a.widthPx = a.heightPx = b.widthPx = b.heightPx = 64;
+    a.paddingBytesPerPage = b.paddingBytesPerPage = 2 * kMiB;
+    a.seed = 1;
+    b.seed = 2;
+    int idA = Add(a), idB = Add(b);
+    std::string wholeA, wholeB;
+    Destination dest = Destination::For("RAW", 1);
+    ASSERT_EQ(ReadAll(&session, "", "", idA, dest, kMiB, wholeA), VELLORA_OK);
+    ASSERT_EQ(ReadAll(&session, "", "", idB, dest, kMiB, wholeB), VELLORA_OK);
+    ASSERT_NE(wholeA.substr(0, 1000), wholeB.substr(0, 1000));
+    std::string gotA, gotB;
+    std::vector<char> buffer(kMiB);
+    for (bool doneA = false, doneB = false; !doneA || !doneB;) {
+        for (int which = 0; which < 2; ++which) {
+            bool& done = which ? doneB : doneA;
+            std::string& got = which ? gotB : gotA;
+            if (done) continue;
+            int length = kMiB;
+            ASSERT_EQ(SCAN_getDataInMailbox(&session, "", "", which ? idB : idA, dest.Get(), static_cast<int>(got.size()),
+                                            buffer.data(), &length, 0),
+                      VELLORA_OK);
+            got.append(buffer.data(), static_cast<size_t>(length));
+            done = length == 0;
+        }
+    }
+    EXPECT_EQ(gotA, wholeA);
+    EXPECT_EQ(gotB, wholeB);
+}
+
 TEST_F(DataTest, ReadsAtAnyOffsetGiveTheBytesThere) {
     zeltosim::JobOptions job;
     job.formats = {"PDF"};

@@ -292,7 +292,6 @@ int HandleRequest(uint16_t op, CallContext& c) {
         case vwire::kOpNumPages: return NumPages(c);
         case vwire::kOpIsJobInMailbox:
         case vwire::kOpDeleteJob: return MailboxJobCall(c, op);
-        case vwire::kOpDataTaken: return DataTaken(c);
         default: return VELLORA_FUNCTION_NOT_AVAILABLE;
     }
 }
@@ -334,19 +333,6 @@ int PrepareData(CallContext& c, DataRequest& request) {
     if (static_cast<uint64_t>(offset) > request.document->Size()) return VELLORA_OFFSET_OUT_OF_RANGE;
     request.offset = static_cast<uint64_t>(offset);
     return VELLORA_OK;
-}
-
-int DataTaken(CallContext& c) {
-    std::string mailbox, password;
-    TextPairs destination;
-    int64_t offset = 0;
-    DataRequest request;
-    if (!ReadDataFields(c, mailbox, password, destination, offset, request)) return kMalformed;
-    int result = c.in.I32();
-    uint32_t count = c.in.U32();
-    if (!c.in.Done()) return kMalformed;
-    c.Arg("delivered", std::to_string(count));
-    return result;
 }
 
 }  // namespace zeltosim

@@ -43,7 +43,5 @@ struct DataRequest {
 // Reads a data request; returns 0 (then request.document is set), an error
 // result, or kMalformed.
 int PrepareData(CallContext& call, DataRequest& request);
-// The caller's call that took a chunk read ahead: noted, answered with its result.
-int DataTaken(CallContext& call);
 
 }  // namespace zeltosim

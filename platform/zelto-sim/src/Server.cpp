@@ -66,6 +66,7 @@ void Server::AcceptLoop() {
             return;
         }
         vwire::SetNoDelay(fd);
+        vwire::MakeBlocking(fd, 1000, 30000);  // a client that stops reading for 30 s is dropped
         std::lock_guard<std::mutex> lock(m_mutex);
         Reap();
         m_sessions.push_back(std::make_unique<Session>(m_nextId++, vwire::Socket(fd), PeerText(peer), m_services));

@@ -20,6 +20,7 @@ constexpr auto kSendTimeout = std::chrono::seconds(30);    // a client that stop
 constexpr size_t kMaxQueuedEvents = 10000;
 constexpr size_t kDataPiece = 1 << 20;
 constexpr size_t kDataHead = vwire::kHeaderSize + vwire::kDataReplyPrefix;
+constexpr size_t kKeptReadAheads = 4;
 
 void PutU32(char* p, uint32_t v) {
     p[0] = static_cast<char>(v >> 24);
@@ -79,9 +80,12 @@ void Session::Offer(uint16_t eventKind, const std::shared_ptr<const std::string>
 }
 
 bool Session::Send(const std::string& frame) {
-    std::lock_guard<std::mutex> lock(m_writeMutex);
-    if (vwire::SendAll(m_socket.Fd(), frame.data(), frame.size(), Clock::now() + kSendTimeout) == vwire::Io::Ok)
-        return true;
+    vwire::Io io;
+    {
+        std::lock_guard<std::mutex> lock(m_writeMutex);
+        io = vwire::SendAll(m_socket.Fd(), frame.data(), frame.size(), Clock::now() + kSendTimeout);
+    }
+    if (io == vwire::Io::Ok) return true;
     Kill("");
     return false;
 }
@@ -149,11 +153,9 @@ bool Session::Answer(const vwire::FrameHeader& header, const std::string& body) 
         refusal.I32(VELLORA_ACCESS_DENIED);
         return Send(refusal.Finish());
     }
-    if (header.op == vwire::kOpGetDataAhead && m_services.faults.DataFaultsSet()) {
-        // Faults count the caller's own calls: nothing is read ahead meanwhile.
-        return SendDataReply(header.id, VELLORA_ACTION_NOT_SUPPORTED);
-    }
-    if (header.op == vwire::kOpGetData || header.op == vwire::kOpGetDataAhead) {
+    if (header.op == vwire::kOpGetDataAhead) return ReadAhead(header, body);
+    if (header.op == vwire::kOpDataTaken) return Taken(header, body);
+    if (header.op == vwire::kOpGetData) {
         {
             // Slow transfers and a busy data thread keep data off this thread, so
             // that other calls are answered meanwhile; otherwise a chunk is served
@@ -210,6 +212,38 @@ void Session::HandleControl(const vwire::FrameHeader& header, const std::string&
 
 // ---- Data -----------------------------------------------------------------------------------
 
+bool Session::ReadAhead(const vwire::FrameHeader& header, const std::string& body) {
+    bool declined;
+    {
+        // Faults count the caller's own calls, and a busy data thread keeps the
+        // order of chunks: nothing is read ahead meanwhile.
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        declined = m_services.faults.DataFaultsSet() || m_dataBusy || !m_dataQueue.empty();
+    }
+    if (declined) return SendDataReply(header.id, VELLORA_ACTION_NOT_SUPPORTED);
+    if (!m_services.faults.Gate([this] { return Closing(); })) return false;
+    ServeData(header, body);
+    return !Closing();
+}
+
+bool Session::Taken(const vwire::FrameHeader& header, const std::string& body) {
+    if (!m_services.faults.Gate([this] { return Closing(); })) return false;
+    vwire::Reader in(body);
+    uint32_t aheadId = in.U32();
+    if (!in.Done()) {
+        Kill("malformed read-ahead notice");
+        return false;
+    }
+    auto it = m_aheadRecords.find(aheadId);
+    if (it != m_aheadRecords.end()) {
+        m_services.calls.Add(std::move(it->second));
+        m_aheadRecords.erase(it);
+    }
+    vwire::Writer reply(vwire::Kind::Reply, header.op, header.id);
+    reply.I32(VELLORA_OK);
+    return Send(reply.Finish());
+}
+
 void Session::DataLoop() {
     while (true) {
         std::pair<vwire::FrameHeader, std::string> item;
@@ -265,7 +299,13 @@ void Session::ServeData(const vwire::FrameHeader& header, const std::string& bod
         if (plan.fail) result = plan.result;
     }
     record.result = result;
-    if (!ahead) m_services.calls.Add(record);
+    if (!ahead) {
+        m_services.calls.Add(record);
+    } else if (result == VELLORA_OK) {
+        // Logged when a call takes it; only the last few can still be taken.
+        if (m_aheadRecords.size() >= kKeptReadAheads) m_aheadRecords.erase(m_aheadRecords.begin());
+        m_aheadRecords[header.id] = record;
+    }
     if (result != VELLORA_OK) {
         SendDataReply(header.id, result);
         return;
@@ -279,36 +319,40 @@ void Session::ServeData(const vwire::FrameHeader& header, const std::string& bod
     if (m_dataBuffer.empty()) m_dataBuffer.resize(kDataHead + kDataPiece);
     vwire::FrameHeader h;
     h.kind = vwire::Kind::DataReply;
-    h.op = header.op;
+    h.op = vwire::kOpGetData;
     h.id = header.id;
     h.bodyLength = static_cast<uint32_t>(vwire::kDataReplyPrefix + count);
     vwire::EncodeHeader(m_dataBuffer.data(), h);
     PutU32(m_dataBuffer.data() + vwire::kHeaderSize, 0);
     PutU32(m_dataBuffer.data() + vwire::kHeaderSize + 4, static_cast<uint32_t>(count));
     uint64_t toSend = plan.drop ? count / 2 : count;
-    std::lock_guard<std::mutex> lock(m_writeMutex);
-    uint64_t sent = 0;
-    bool first = true;
-    do {
-        // Each piece is read behind the head; the first goes out with the head.
-        size_t piece = static_cast<size_t>(std::min<uint64_t>(toSend - sent, kDataPiece));
-        char* payload = m_dataBuffer.data() + kDataHead;
-        if (request.document->Read(request.offset + sent, payload, piece) != piece) {
-            Log("job " + std::to_string(request.jobId) + " gave fewer bytes than its size");
-            Kill("");
-            return;
-        }
-        const char* from = first ? m_dataBuffer.data() : payload;
-        size_t length = piece + (first ? kDataHead : 0);
-        if (vwire::SendAll(m_socket.Fd(), from, length, Clock::now() + kSendTimeout) != vwire::Io::Ok) {
-            Kill("");
-            return;
-        }
-        sent += piece;
-        first = false;
-    } while (sent < toSend);
-    if (plan.drop) {
-        Kill("dropped in the middle of a transfer (control interface)");
+    std::string failure;
+    {
+        std::lock_guard<std::mutex> lock(m_writeMutex);
+        uint64_t sent = 0;
+        bool first = true;
+        do {
+            // Each piece is read behind the head; the first goes out with the head.
+            size_t piece = static_cast<size_t>(std::min<uint64_t>(toSend - sent, kDataPiece));
+            char* payload = m_dataBuffer.data() + kDataHead;
+            if (request.document->Read(request.offset + sent, payload, piece) != piece) {
+                failure = "job " + std::to_string(request.jobId) + " gave fewer bytes than its size";
+                break;
+            }
+            const char* from = first ? m_dataBuffer.data() : payload;
+            size_t length = piece + (first ? kDataHead : 0);
+            if (!vwire::SendWaiting(m_socket.Fd(), from, length)) {
+                failure = "the client stopped taking data";
+                break;
+            }
+            sent += piece;
+            first = false;
+        } while (sent < toSend);
+    }
+    // Closed outside the write lock (Kill takes the queue lock).
+    if (failure.empty() && plan.drop) failure = "dropped in the middle of a transfer (control interface)";
+    if (!failure.empty()) {
+        Kill(failure);
         return;
     }
     m_services.faults.ChunkServed(request.jobId);

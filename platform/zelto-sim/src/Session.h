@@ -17,6 +17,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -54,6 +55,8 @@ private:
     void ReaderLoop();
     bool Answer(const vwire::FrameHeader& header, const std::string& body);
     void HandleControl(const vwire::FrameHeader& header, const std::string& body);
+    bool ReadAhead(const vwire::FrameHeader& header, const std::string& body);
+    bool Taken(const vwire::FrameHeader& header, const std::string& body);
     void DataLoop();
     void ServeData(const vwire::FrameHeader& header, const std::string& body);
     void EventLoop();
@@ -81,6 +84,7 @@ private:
     std::deque<std::pair<vwire::FrameHeader, std::string>> m_dataQueue;
     std::deque<std::shared_ptr<const std::string>> m_eventQueue;
     bool m_dataBusy = false;           // the data thread serves a chunk
+    std::map<uint32_t, CallRecord> m_aheadRecords;  // chunks read ahead, by request id (reader thread)
 
     std::thread m_reader, m_data, m_events;
 };

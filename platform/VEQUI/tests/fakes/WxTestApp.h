@@ -10,7 +10,10 @@
 #include <wx/app.h>
 #include <wx/apptrait.h>
 #include <wx/evtloop.h>
+#include <wx/image.h>
 #include <wx/init.h>
+
+#include <cstdio>
 
 namespace veqfake {
 
@@ -22,6 +25,13 @@ inline void EnsureWxApp() {
         static char* argv[] = {name, nullptr};
         wxEntryStart(argc, argv);
         wxTheApp->CallOnInit();
+        wxInitAllImageHandlers();
+        // A failed toolkit check is printed; a dialog would stop a headless test.
+        wxSetAssertHandler([](const wxString& file, int line, const wxString& function,
+                              const wxString& condition, const wxString& message) {
+            std::fprintf(stderr, "wx assertion %s:%d %s: %s %s\n", file.utf8_str().data(), line,
+                         function.utf8_str().data(), condition.utf8_str().data(), message.utf8_str().data());
+        });
         return true;
     }();
     (void)started;

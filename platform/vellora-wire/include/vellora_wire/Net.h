@@ -72,4 +72,15 @@ Io RecvExact(int fd, char* buffer, size_t size, Clock::time_point deadline);
 
 void SetNoDelay(int fd);
 
+// For threads that own a socket's reading or writing: a blocking socket whose
+// waits end after the given time, so that one call moves as much as it can.
+void MakeBlocking(int fd, int receiveTimeoutMs, int sendTimeoutMs);
+// Blocking receive on such a socket (all: wait for all size bytes); returns the
+// count (> 0), 0 when the receive time-out passed first, -1 when the connection
+// closed or failed.
+long RecvWaiting(int fd, char* buffer, size_t size, bool all);
+// Blocking send of everything on such a socket; false when the connection
+// failed or the send time-out passed.
+bool SendWaiting(int fd, const char* data, size_t size);
+
 }  // namespace vwire

@@ -44,8 +44,8 @@ enum Op : uint16_t {
     kOpIsJobInMailbox = 44,
     kOpDeleteJob = 45,
     kOpGetData = 46,
-    kOpGetDataAhead = 47,     // the next chunk, asked for before the caller asks (not a call of its own)
-    kOpDataTaken = 48         // the caller's call that took a chunk read ahead: fields of 46, result, count
+    kOpGetDataAhead = 47,     // the next chunk, asked for before the caller asks (no call of its own)
+    kOpDataTaken = 48         // a caller's call took the chunk read ahead by request u32 id
 };
 
 // The SDK function name of an operation; nullptr for an unknown code.

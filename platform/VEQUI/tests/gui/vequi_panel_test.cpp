@@ -115,6 +115,18 @@ TEST_F(PanelTest, FailedUnattendedRunsEndTheDialogWithAbort) {
     }
 }
 
+TEST_F(PanelTest, VequiServerChoosesTheControllerToConnectTo) {
+    VEQDataSource::Get().GetConfig()->SetCurrentServer({"127.0.0.9", wxString(), wxString()});
+    veqtest::ScopedEnv server("VEQUI_SERVER", " 127.0.0.1 ");
+    veqtest::ScopedEnv autorun("VEQUI_AUTORUN", "mailbox:Accounting:1234:7");
+    m_plugin->ScanAPI()->AddMailbox("Accounting", "1234")->AddJob(7, "Invoice", 2);
+    m_plugin->m_duringRetrieve = [](std::shared_ptr<MailBox> box, const VEQTypes::VEQScannedJob& job) {
+        std::static_pointer_cast<veqfake::FakeMailBox>(box)->EmitSave(SaveEvent::COMPLETED, job.m_id, 100);
+    };
+    EXPECT_EQ(RunDialog(), wxID_OK);
+    EXPECT_EQ(m_plugin->m_log.Count("SetServer 127.0.0.1 [worker]"), 1u);
+}
+
 TEST_F(PanelTest, AForcedJpegResultOffersNoBlackAndWhiteMode) {
     for (bool jpeg : {false, true}) {
         SCOPED_TRACE(jpeg);
