@@ -1,6 +1,5 @@
 #include "Frame.h"
 
-#include <wx/accel.h>
 #include <wx/sizer.h>
 
 #include "VEQAppPlugin.h"
@@ -15,8 +14,15 @@ Frame::Frame()
     SetSizer(sizer);
     Layout();
 
-    wxAcceleratorEntry quit(wxACCEL_CTRL, 'Q', wxID_EXIT);
-    SetAcceleratorTable(wxAcceleratorTable(1, &quit));
+    // Ctrl+Q from wherever the focus is in the window.
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        if (event.GetModifiers() == wxMOD_CONTROL && event.GetKeyCode() == 'Q') {
+            wxCommandEvent quit(wxEVT_MENU, wxID_EXIT);
+            ProcessWindowEvent(quit);
+            return;
+        }
+        event.Skip();
+    });
 }
 
 Frame::~Frame() {

@@ -152,11 +152,11 @@ void VEQUIController::OnConnectResult(unsigned generation, const ConnectResult& 
 }
 
 bool VEQUIController::Disconnect() {
-    if (!m_server || (m_activity != Activity::NONE && m_activity != Activity::SCANNING &&
-                      m_activity != Activity::RETRIEVING)) {
+    const bool transferring = m_activity == Activity::SCANNING || m_activity == Activity::RETRIEVING;
+    if (!m_server || (m_activity != Activity::NONE && !transferring)) {
         return false;
     }
-    if (m_activity == Activity::SCANNING || m_activity == Activity::RETRIEVING) {
+    if (transferring) {
         Cancel();
     }
     std::shared_ptr<Server> server = m_server;
@@ -179,8 +179,9 @@ void VEQUIController::OnServerStatus(Server* server, VEQTypes::ServerStatus stat
     if (!m_server || m_server.get() != server) {
         return;
     }
-    // Notifications queue on the pool; only the state the server is in now counts.
-    if (status != m_server->GetServerStatus() || status != VEQTypes::DISCONNECTED || !m_connected) {
+    // Only a loss of the connection matters here, and notifications queue on
+    // the pool: a report of a state the server has left already is stale.
+    if (status != VEQTypes::DISCONNECTED || m_server->GetServerStatus() != status || !m_connected) {
         return;
     }
     VEQLOG(Debug) << "Connection to " << m_server->GetIP() << " lost";

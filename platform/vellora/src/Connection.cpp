@@ -17,6 +17,7 @@ namespace {
 constexpr size_t kDiscardSize = 64 * 1024;
 constexpr int kReadSliceMs = 100;
 constexpr int kGoodbyeTimeoutMs = 2000;
+constexpr auto kParkTime = std::chrono::milliseconds(2);
 
 std::atomic<int> g_nextSessionId{1};
 
@@ -49,6 +50,9 @@ struct PendingCall {
     bool sinkActive = false;    // the reader is writing into sink
     bool abandoned = false;     // the caller gave up (time-out): sink must not be touched
     std::shared_ptr<std::vector<char>> sinkOwner;  // keeps a library-owned sink alive for the reader
+    bool parks = false;         // a read-ahead: its bytes may wait in the socket for a caller's sink
+    bool bodyBegun = false;     // the reader has begun to write into sink
+    bool redirected = false;    // sink is now a caller's buffer
 };
 
 Connection::Connection(const std::string& address, vwire::Socket socket, int timeoutMs)
@@ -173,6 +177,7 @@ std::shared_ptr<Connection::Pending> Connection::SendData(vwire::Writer& request
     auto pending = Begin(request, true, buffer->data(), capacity);
     if (!pending) return nullptr;
     pending->sinkOwner = std::move(buffer);
+    pending->parks = true;
     auto deadline = Clock::now() + std::chrono::milliseconds(m_timeoutMs.load());
     if (Send(request.Finish(), pending, deadline) != VELLORA_OK) return nullptr;
     return pending;
@@ -198,6 +203,15 @@ int Connection::AwaitReply(const std::shared_ptr<Pending>& pending) {
 }
 
 uint32_t Connection::IdOf(const std::shared_ptr<Pending>& pending) { return pending->id; }
+
+bool Connection::Redirect(const std::shared_ptr<Pending>& pending, char* sink) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (pending->bodyBegun || pending->done) return false;
+    pending->sink = sink;
+    pending->redirected = true;
+    m_replied.notify_all();
+    return true;
+}
 
 void Connection::Drop(const std::shared_ptr<Pending>& pending) {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -281,14 +295,23 @@ int Connection::ReadDataReply(const vwire::FrameHeader& header, std::string& why
     }
     std::shared_ptr<Pending> pending;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
         auto it = m_pending.find(header.id);
         if (it != m_pending.end() && !it->second->abandoned) pending = it->second;
         if (pending && (!pending->isData || count > pending->capacity)) {
             why = "data reply larger than the buffer asked for";
             return VELLORA_PROTOCOL_ERROR;
         }
-        if (pending) pending->sinkActive = true;
+        if (pending && pending->parks && result == VELLORA_OK && count > 0) {
+            // A chunk read ahead stays in the socket a moment, so that the call
+            // taking it gets it straight into its own buffer.
+            m_replied.wait_for(lock, kParkTime, [&] { return pending->redirected || pending->abandoned || m_closing; });
+            if (pending->abandoned) pending.reset();
+        }
+        if (pending) {
+            pending->sinkActive = true;
+            pending->bodyBegun = true;
+        }
     }
     size_t got = 0;
     auto lastProgress = Clock::now();

@@ -75,6 +75,9 @@ public:
     std::shared_ptr<Pending> SendRequest(vwire::Writer& request);
     int AwaitReply(const std::shared_ptr<Pending>& pending);
     static uint32_t IdOf(const std::shared_ptr<Pending>& pending);
+    // Lets a data request sent with SendData write into sink (of the same
+    // capacity) instead of its own buffer; false when its bytes already came.
+    bool Redirect(const std::shared_ptr<Pending>& pending, char* sink);
     // Gives a request up: what still comes for it is discarded.
     void Drop(const std::shared_ptr<Pending>& pending);
     // A reply whose fields did not match its call: the stream cannot be

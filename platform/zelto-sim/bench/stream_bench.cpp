@@ -26,7 +26,7 @@ constexpr uint64_t kJobBytes = 512 * kMiB;
 constexpr uint64_t kSmallJobBytes = 64 * kMiB;
 constexpr size_t kBuffer = kMiB;
 constexpr double kTarget = 0.70;
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 
 using Clock = std::chrono::steady_clock;
 

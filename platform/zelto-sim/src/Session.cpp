@@ -20,7 +20,7 @@ constexpr auto kSendTimeout = std::chrono::seconds(30);    // a client that stop
 constexpr size_t kMaxQueuedEvents = 10000;
 constexpr size_t kDataPiece = 1 << 20;
 constexpr size_t kDataHead = vwire::kHeaderSize + vwire::kDataReplyPrefix;
-constexpr size_t kKeptReadAheads = 4;
+constexpr size_t kKeptReadAheads = 8;
 
 void PutU32(char* p, uint32_t v) {
     p[0] = static_cast<char>(v >> 24);
@@ -92,20 +92,37 @@ bool Session::Send(const std::string& frame) {
 
 // ---- Reading -----------------------------------------------------------------------------
 
+Session::ReadResult Session::ReadFully(char* buffer, size_t size, bool frameBegun, std::string& why) {
+    // Before a frame begins the client may take as long as it likes; once it
+    // has begun, the rest must come within kFrameTimeout.
+    size_t got = 0;
+    auto deadline = Clock::now() + kFrameTimeout;
+    while (got < size) {
+        long n = vwire::RecvWaiting(m_socket.Fd(), buffer + got, size - got, true);
+        if (Closing()) return ReadResult::Closed;
+        bool begun = frameBegun || got > 0;
+        if (n < 0) {
+            if (!begun) return ReadResult::Closed;
+            why = "truncated frame";
+            return ReadResult::Bad;
+        }
+        if (n == 0) {
+            if (begun && Clock::now() > deadline) {
+                why = "truncated frame";
+                return ReadResult::Bad;
+            }
+            continue;
+        }
+        if (!begun) deadline = Clock::now() + kFrameTimeout;
+        got += static_cast<size_t>(n);
+    }
+    return ReadResult::Frame;
+}
+
 Session::ReadResult Session::ReadFrame(vwire::FrameHeader& header, std::string& body, std::string& why) {
     char raw[vwire::kHeaderSize];
-    // The first byte may take as long as the client likes; the rest of the frame may not.
-    long n;
-    do {
-        n = vwire::RecvSome(m_socket.Fd(), raw, 1, 1000);
-        if (Closing()) return ReadResult::Closed;
-    } while (n == 0);
-    if (n < 0) return ReadResult::Closed;
-    auto deadline = Clock::now() + kFrameTimeout;
-    if (vwire::RecvExact(m_socket.Fd(), raw + 1, sizeof raw - 1, deadline) != vwire::Io::Ok) {
-        why = "truncated frame header";
-        return ReadResult::Bad;
-    }
+    ReadResult r = ReadFully(raw, sizeof raw, false, why);
+    if (r != ReadResult::Frame) return r;
     std::string error;
     if (!vwire::DecodeHeader(raw, header, error)) {
         why = "malformed frame: " + error;
@@ -116,11 +133,7 @@ Session::ReadResult Session::ReadFrame(vwire::FrameHeader& header, std::string& 
         return ReadResult::Bad;
     }
     body.assign(header.bodyLength, '\0');
-    if (!body.empty() && vwire::RecvExact(m_socket.Fd(), &body[0], body.size(), deadline) != vwire::Io::Ok) {
-        why = "truncated frame";
-        return ReadResult::Bad;
-    }
-    return ReadResult::Frame;
+    return body.empty() ? ReadResult::Frame : ReadFully(&body[0], body.size(), true, why);
 }
 
 void Session::ReaderLoop() {
@@ -213,6 +226,14 @@ void Session::HandleControl(const vwire::FrameHeader& header, const std::string&
 // ---- Data -----------------------------------------------------------------------------------
 
 bool Session::ReadAhead(const vwire::FrameHeader& header, const std::string& body) {
+    if (!m_services.faults.Gate([this] { return Closing(); })) return false;
+    // The last field names the chunk read ahead that a call took, if any.
+    if (body.size() < 4) {
+        Kill("malformed read-ahead request");
+        return false;
+    }
+    vwire::Reader tail(body.data() + body.size() - 4, 4);
+    LogTaken(tail.U32());
     bool declined;
     {
         // Faults count the caller's own calls, and a busy data thread keeps the
@@ -221,9 +242,15 @@ bool Session::ReadAhead(const vwire::FrameHeader& header, const std::string& bod
         declined = m_services.faults.DataFaultsSet() || m_dataBusy || !m_dataQueue.empty();
     }
     if (declined) return SendDataReply(header.id, VELLORA_ACTION_NOT_SUPPORTED);
-    if (!m_services.faults.Gate([this] { return Closing(); })) return false;
-    ServeData(header, body);
+    ServeData(header, body.substr(0, body.size() - 4));
     return !Closing();
+}
+
+void Session::LogTaken(uint32_t aheadId) {
+    auto it = m_aheadRecords.find(aheadId);
+    if (it == m_aheadRecords.end()) return;
+    m_services.calls.Add(std::move(it->second));
+    m_aheadRecords.erase(it);
 }
 
 bool Session::Taken(const vwire::FrameHeader& header, const std::string& body) {
@@ -234,11 +261,7 @@ bool Session::Taken(const vwire::FrameHeader& header, const std::string& body) {
         Kill("malformed read-ahead notice");
         return false;
     }
-    auto it = m_aheadRecords.find(aheadId);
-    if (it != m_aheadRecords.end()) {
-        m_services.calls.Add(std::move(it->second));
-        m_aheadRecords.erase(it);
-    }
+    LogTaken(aheadId);
     vwire::Writer reply(vwire::Kind::Reply, header.op, header.id);
     reply.I32(VELLORA_OK);
     return Send(reply.Finish());

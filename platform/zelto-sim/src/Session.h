@@ -52,11 +52,13 @@ public:
 private:
     enum class ReadResult { Frame, Closed, Bad };
     ReadResult ReadFrame(vwire::FrameHeader& header, std::string& body, std::string& why);
+    ReadResult ReadFully(char* buffer, size_t size, bool frameBegun, std::string& why);
     void ReaderLoop();
     bool Answer(const vwire::FrameHeader& header, const std::string& body);
     void HandleControl(const vwire::FrameHeader& header, const std::string& body);
     bool ReadAhead(const vwire::FrameHeader& header, const std::string& body);
     bool Taken(const vwire::FrameHeader& header, const std::string& body);
+    void LogTaken(uint32_t aheadId);
     void DataLoop();
     void ServeData(const vwire::FrameHeader& header, const std::string& body);
     void EventLoop();
