@@ -140,24 +140,22 @@ private:
     }
 
     void worker_destructed(const std::shared_ptr<worker_type>& worker) {
-        lock_type lock(m_monitor);
-        --m_worker_count;
-        --m_active_worker_count;
-        m_worker_idle_or_terminated_event.notify_all();
-        if (m_terminate_all_workers) {
-            m_terminated_workers.push_back(worker);
-        }
+        worker_gone(worker, false);
     }
 
     // A worker left by an exception is replaced, unless the pool is ending.
     void worker_died_unexpectedly(const std::shared_ptr<worker_type>& worker) {
+        worker_gone(worker, true);
+    }
+
+    void worker_gone(const std::shared_ptr<worker_type>& worker, bool replace) {
         lock_type lock(m_monitor);
         --m_worker_count;
         --m_active_worker_count;
         m_worker_idle_or_terminated_event.notify_all();
         if (m_terminate_all_workers) {
             m_terminated_workers.push_back(worker);
-        } else {
+        } else if (replace) {
             resize(m_worker_count + 1);
         }
     }

@@ -21,15 +21,5 @@ bool ZeltoEngineServerMailbox::FetchJobsFromServer(std::shared_ptr<JobList> jobs
     const int result = SCAN_getJobListInEngineBox(
         GetSession(), m_userNameUtf8.c_str(), m_userPasswordUtf8.c_str(), 0,
         m_mailboxNameUtf8.c_str(), m_passwordUtf8.c_str(), &list, 0);
-    if (result != 0 || !list) {
-        VEQLOG(Debug) << (m_server ? m_server->GetIP() : wxString())
-                      << " Refreshing Mailbox Failed, MailBoxName::" << m_mailboxNameUtf8
-                      << ", Error Code::" << result;
-        if (list) {
-            SCAN_freeScanJobList(list, 0);
-        }
-        return false;
-    }
-    AppendJobs(list, *jobs);
-    return true;
+    return TakeJobList(result, list, *jobs);
 }

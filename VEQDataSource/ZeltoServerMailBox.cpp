@@ -127,6 +127,10 @@ bool ZeltoServerMailBox::FetchJobsFromServer(std::shared_ptr<JobList> jobs) {
     ScanJobList* list = nullptr;
     const int result = SCAN_getJobListInMailbox(GetSession(), m_mailboxNameUtf8.c_str(),
                                                 m_passwordUtf8.c_str(), &list, 0);
+    return TakeJobList(result, list, *jobs);
+}
+
+bool ZeltoServerMailBox::TakeJobList(int result, ScanJobList* list, JobList& jobs) {
     if (result != 0 || !list) {
         VEQLOG(Debug) << (m_server ? m_server->GetIP() : wxString())
                       << " Refreshing Mailbox Failed, MailBoxName::" << m_mailboxNameUtf8
@@ -136,7 +140,7 @@ bool ZeltoServerMailBox::FetchJobsFromServer(std::shared_ptr<JobList> jobs) {
         }
         return false;
     }
-    AppendJobs(list, *jobs);
+    AppendJobs(list, jobs);
     return true;
 }
 

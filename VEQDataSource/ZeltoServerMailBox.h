@@ -89,6 +89,9 @@ public:
 
 protected:
     VelloraScanSession* GetSession() const;
+    // Takes the answer of a job-list call: on success appends its jobs and
+    // frees the list; on failure logs, frees what came back and returns false.
+    bool TakeJobList(int result, ScanJobList* list, JobList& jobs);
     // Converts every record of an SDK listing into jobs and frees the listing.
     void AppendJobs(ScanJobList* list, JobList& jobs);
 

@@ -17,6 +17,7 @@
 #include "ServerTestSupport.h"
 #include "VEQDataSource.h"
 #include "ZeltoServer.h"
+#include "ZeltoServerMailBox.h"
 
 namespace mailboxtest {
 
@@ -65,6 +66,15 @@ inline std::string ExpectedContent(const zeltosim::JobOptions& job, zeltosim::Co
     return bytes;
 }
 
+// What to retrieve of a job: format, page (0 = whole) and job id.
+inline VEQTypes::ScanRetriveAttribute Request(VEQTypes::FileFormat format, int page, int jobId) {
+    VEQTypes::ScanRetriveAttribute request;
+    request.m_format = format;
+    request.m_pageIndex = page;
+    request.m_jobId = jobId;
+    return request;
+}
+
 // A server of the data source connected as guest to the controller.
 inline std::shared_ptr<ZeltoServer> ConnectedServer() {
     std::shared_ptr<ZeltoServer> server =
@@ -72,6 +82,27 @@ inline std::shared_ptr<ZeltoServer> ConnectedServer() {
     if (!server || !server->Connect("guest", "", false)) return nullptr;
     return server;
 }
+
+// A controller with empty mailboxes and the mailbox "Accounting" (password
+// "1234") opened over a guest login.
+class AccountingMailboxTest : public ::testing::Test {
+protected:
+    AccountingMailboxTest() : m_controller(EmptyMailboxesFixture()) {}
+
+    zeltosim::Simulator& Sim() { return m_controller.Sim(); }
+
+    // Adds the jobs to the controller, connects and opens "Accounting", so
+    // that its first listing holds them.
+    std::shared_ptr<ZeltoServerMailBox> Open(const std::vector<zeltosim::JobOptions>& jobs = {}) {
+        for (const auto& job : jobs) Sim().AddJob(job);
+        m_server = ConnectedServer();
+        if (!m_server) return nullptr;
+        return std::make_shared<ZeltoServerMailBox>(m_server.get(), "Accounting", "1234");
+    }
+
+    servertest::SimulatedController m_controller;
+    std::shared_ptr<ZeltoServer> m_server;
+};
 
 struct SaveEvent {
     int kind;

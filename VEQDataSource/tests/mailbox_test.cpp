@@ -15,23 +15,7 @@ using mailboxtest::SmallJob;
 
 namespace {
 
-class MailboxTest : public ::testing::Test {
-protected:
-    MailboxTest() : m_controller(EmptyMailboxesFixture()) {}
-
-    zeltosim::Simulator& Sim() { return m_controller.Sim(); }
-
-    // Connects and opens the mailbox "Accounting"; add jobs before, so that
-    // the first listing holds them.
-    std::shared_ptr<ZeltoServerMailBox> Open() {
-        m_server = ConnectedServer();
-        if (!m_server) return nullptr;
-        return std::make_shared<ZeltoServerMailBox>(m_server.get(), "Accounting", "1234");
-    }
-
-    servertest::SimulatedController m_controller;
-    std::shared_ptr<ZeltoServer> m_server;
-};
+class MailboxTest : public mailboxtest::AccountingMailboxTest {};
 
 }  // namespace
 

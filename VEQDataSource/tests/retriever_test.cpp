@@ -10,22 +10,13 @@
 #include "ZeltoScanJobDataRetriever.h"
 #include "ZeltoServerMailBox.h"
 
-using mailboxtest::ConnectedServer;
-using mailboxtest::EmptyMailboxesFixture;
 using mailboxtest::ExpectedContent;
+using mailboxtest::Request;
 using mailboxtest::SmallJob;
 
 namespace {
 
 const int kMiB = 1048576;
-
-VEQTypes::ScanRetriveAttribute Request(VEQTypes::FileFormat format, int page, int jobId) {
-    VEQTypes::ScanRetriveAttribute request;
-    request.m_format = format;
-    request.m_pageIndex = page;
-    request.m_jobId = jobId;
-    return request;
-}
 
 // Every chunk's length and all bytes, read until GetData returns false.
 struct Reading {
@@ -47,22 +38,7 @@ Reading ReadAll(ScanJobDataRetriever& retriever) {
     return reading;
 }
 
-class RetrieverTest : public ::testing::Test {
-protected:
-    RetrieverTest() : m_controller(EmptyMailboxesFixture()) {}
-
-    zeltosim::Simulator& Sim() { return m_controller.Sim(); }
-
-    std::shared_ptr<ZeltoServerMailBox> Open(const std::vector<zeltosim::JobOptions>& jobs) {
-        for (const auto& job : jobs) Sim().AddJob(job);
-        m_server = ConnectedServer();
-        if (!m_server) return nullptr;
-        return std::make_shared<ZeltoServerMailBox>(m_server.get(), "Accounting", "1234");
-    }
-
-    servertest::SimulatedController m_controller;
-    std::shared_ptr<ZeltoServer> m_server;
-};
+class RetrieverTest : public mailboxtest::AccountingMailboxTest {};
 
 }  // namespace
 

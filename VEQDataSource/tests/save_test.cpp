@@ -12,9 +12,8 @@
 #include "MailboxTestSupport.h"
 #include "ZeltoServerMailBox.h"
 
-using mailboxtest::ConnectedServer;
-using mailboxtest::EmptyMailboxesFixture;
 using mailboxtest::ExpectedContent;
+using mailboxtest::Request;
 using mailboxtest::SaveEventRecorder;
 using mailboxtest::SmallJob;
 using veqtest::FileExists;
@@ -26,14 +25,6 @@ namespace {
 const char kUnexpected[] = "Error... Unexpected error from the Zelto server.";
 const char kFolderAccess[] = "Please check this folder can be accessed and that you have read/write access.";
 const uint64_t kMiB = 1048576;
-
-VEQTypes::ScanRetriveAttribute Request(VEQTypes::FileFormat format, int page, int jobId) {
-    VEQTypes::ScanRetriveAttribute request;
-    request.m_format = format;
-    request.m_pageIndex = page;
-    request.m_jobId = jobId;
-    return request;
-}
 
 // Holds both workers of a server's pool until released, so that what is
 // queued after them waits.
@@ -71,25 +62,11 @@ private:
     std::shared_ptr<State> m_state;
 };
 
-class SaveTest : public ::testing::Test {
+class SaveTest : public mailboxtest::AccountingMailboxTest {
 protected:
-    SaveTest() : m_controller(EmptyMailboxesFixture()) {}
-
-    zeltosim::Simulator& Sim() { return m_controller.Sim(); }
-
-    // Adds the jobs to "Accounting", connects and opens it.
-    std::shared_ptr<ZeltoServerMailBox> Open(const std::vector<zeltosim::JobOptions>& jobs) {
-        for (const auto& job : jobs) Sim().AddJob(job);
-        m_server = ConnectedServer();
-        if (!m_server) return nullptr;
-        return std::make_shared<ZeltoServerMailBox>(m_server.get(), "Accounting", "1234");
-    }
-
     std::string Path(const std::string& name) const { return m_folder / name; }
 
-    servertest::SimulatedController m_controller;
     veqtest::TempDir m_folder;
-    std::shared_ptr<ZeltoServer> m_server;
 };
 
 }  // namespace
