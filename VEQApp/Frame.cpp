@@ -10,9 +10,20 @@ Frame::Frame()
               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       m_appPlugin(new VEQAppPlugin()) {
     auto* sizer = new wxBoxSizer(wxHORIZONTAL);
-    sizer->Add(m_appPlugin->GetUI(this), 1, wxEXPAND | wxALL, 0);
+    wxWindow* panel = m_appPlugin->GetUI(this);
+    sizer->Add(panel, 1, wxEXPAND | wxALL, 0);
     SetSizer(sizer);
     Layout();
+
+    // Keys reach the window only through a focused control: when the focused
+    // one goes away (a control disabled once connected, say), the panel
+    // takes the focus back, so that Ctrl+Q keeps working.
+    Bind(wxEVT_IDLE, [this, panel](wxIdleEvent& event) {
+        if (IsActive() && !FindFocus()) {
+            panel->SetFocus();
+        }
+        event.Skip();
+    });
 
     // Ctrl+Q from wherever the focus is in the window.
     Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {

@@ -142,6 +142,7 @@ void VEQUIController::OnConnectResult(unsigned generation, const ConnectResult& 
         m_listener.OnConnectFailed(result.m_ip);
         return;
     }
+    VEQLOG(Debug) << "Connected to " << result.m_ip;
     m_server = result.m_server;
     m_connected = true;
     LinkServer(m_server);

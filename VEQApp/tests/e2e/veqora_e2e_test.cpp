@@ -1,6 +1,6 @@
 // Veqora as a user meets it: one instance per user, a close box that only
 // hides the window, a second start that brings it back, the tray agent
-// started once, and SIGTERM that quits.
+// started once, and SIGTERM and Ctrl+Q that quit.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -97,6 +97,19 @@ TEST_F(VeqoraEndToEnd, WithoutATrayAgentItStartsAndSaysSo) {
     ASSERT_TRUE(veqtest::WaitFor([&]() { return WindowShown(); }, std::chrono::seconds(30))) << veqora.Output();
     EXPECT_NE(veqprogram::LogText().find("Tray agent not found: " + TrayAgentPath()), std::string::npos);
     veqora.Signal(SIGINT);
+    EXPECT_EQ(veqora.WaitForExit(), 0) << veqora.Output();
+}
+
+TEST_F(VeqoraEndToEnd, CtrlQQuitsOnceConnected) {
+    ASSERT_TRUE(m_windows.Ok());
+    veqprogram::BackgroundProgram veqora({Program()}, m_env);
+    ASSERT_TRUE(veqtest::WaitFor([&]() { return WindowShown(); }, std::chrono::seconds(30))) << veqora.Output();
+    // Connecting disables the focused controller field; the keys still arrive.
+    ASSERT_TRUE(WaitForLog("Connected to 127.0.0.1")) << veqprogram::LogText();
+    // Another control key does nothing.
+    ASSERT_TRUE(m_windows.TypeKey("Veqora", XK_w, true));
+    EXPECT_EQ(veqora.WaitForExit(std::chrono::seconds(2)), -2);
+    ASSERT_TRUE(m_windows.TypeKey("Veqora", XK_q, true));
     EXPECT_EQ(veqora.WaitForExit(), 0) << veqora.Output();
 }
 

@@ -6,6 +6,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -136,6 +138,33 @@ public:
         event.xclient.data.l[1] = CurrentTime;
         XSendEvent(m_display, window, False, NoEventMask, &event);
         XFlush(m_display);
+    }
+    // A key typed, as from the keyboard, into the first viewable window of
+    // that title, which is given the input focus first; with control, the
+    // Control key is held down around it.
+    bool TypeKey(const std::string& title, KeySym key, bool control) {
+        for (Window window : Named(title)) {
+            XWindowAttributes attributes;
+            if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable) {
+                continue;
+            }
+            // The pointer out of the way: keys then go to the focus window itself.
+            XWarpPointer(m_display, None, DefaultRootWindow(m_display), 0, 0, 0, 0, 0, 0);
+            XSetInputFocus(m_display, window, RevertToParent, CurrentTime);
+            XSync(m_display, False);
+            const unsigned controlKey = XKeysymToKeycode(m_display, XK_Control_L);
+            if (control) {
+                XTestFakeKeyEvent(m_display, controlKey, True, CurrentTime);
+            }
+            XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), True, CurrentTime);
+            XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), False, CurrentTime);
+            if (control) {
+                XTestFakeKeyEvent(m_display, controlKey, False, CurrentTime);
+            }
+            XSync(m_display, False);
+            return true;
+        }
+        return false;
     }
     void CloseViewable(const std::string& title) {
         for (Window window : Named(title)) {
