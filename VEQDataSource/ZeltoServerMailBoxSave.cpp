@@ -13,6 +13,7 @@
 #include <wx/filename.h>
 #include <wx/intl.h>
 
+#include "ChunkFileWriter.h"
 #include "JobDataStream.h"
 #include "JobFileNames.h"
 #include "Logger.h"
@@ -163,35 +164,44 @@ bool ZeltoServerMailBox::SaveScanedJobToPathFromMailBox_internal(
         emit(JobSaveEvent::FAILED, 0, FolderAccessMessage());
         return false;
     }
-    // Whole chunks go straight to the file; a second buffer would only copy them.
+    // Whole chunks go straight to the file; a stdio buffer would only copy them.
     std::setvbuf(file, nullptr, _IONBF, 0);
     emit(JobSaveEvent::PROGRESS, 0, wxString());
 
-    std::vector<char> buffer(JobDataStream::kChunkSize);
+    // Two buffers: one is written while the next chunk is fetched into the other.
+    std::vector<char> buffers[2] = {std::vector<char>(JobDataStream::kChunkSize),
+                                    std::vector<char>(JobDataStream::kChunkSize)};
+    int current = 0;
     int percent = 0;
     int sdkResult = 0;
     int writeError = 0;
     bool complete = false;
-    for (;;) {
-        int length = 0;
-        sdkResult = stream.ReadNext(buffer.data(), JobDataStream::kChunkSize, length);
-        if (sdkResult != 0 || m_cancel) {
-            break;
+    {
+        ChunkFileWriter writer(file);
+        for (;;) {
+            int length = 0;
+            sdkResult = stream.ReadNext(buffers[current].data(), JobDataStream::kChunkSize, length);
+            if (sdkResult != 0 || m_cancel) {
+                break;
+            }
+            if (length > 0) {
+                writeError = writer.Write(buffers[current].data(), static_cast<std::size_t>(length));
+                if (writeError != 0) {
+                    break;
+                }
+                current = 1 - current;
+            }
+            if (sizeKnown) {
+                percent = SaveProgress::TransferPercent(stream.Offset(), job.m_size);
+                emit(JobSaveEvent::PROGRESS, percent, wxString());
+            }
+            if (length == 0) {
+                complete = true;
+                break;
+            }
         }
-        errno = 0;
-        if (length > 0 &&
-            std::fwrite(buffer.data(), 1, static_cast<std::size_t>(length), file) !=
-                static_cast<std::size_t>(length)) {
-            writeError = errno ? errno : EIO;
-            break;
-        }
-        if (sizeKnown) {
-            percent = SaveProgress::TransferPercent(stream.Offset(), job.m_size);
-            emit(JobSaveEvent::PROGRESS, percent, wxString());
-        }
-        if (length == 0) {
-            complete = true;
-            break;
+        if (writeError == 0) {
+            writeError = writer.Finish();
         }
     }
     // Only a file that was closed without error holds every byte written.
