@@ -53,13 +53,12 @@ LogRecord::~LogRecord() {
         if (text.empty()) return;
         boost::log::record record = s_log.open_record(boost::log::keywords::severity = m_level);
         if (!record) return;
-        static const wxString s_delimiter("::");
-        static const wxString s_space(" ");
+        // Literals, not shared wxStrings: converting a wxString writes its
+        // conversion cache, a race when threads log at once.
         {
             boost::log::record_ostream message(record);
-            message << m_fileName.mb_str().data() << s_delimiter.mb_str().data()
-                    << m_functionName.mb_str().data() << s_delimiter.mb_str().data() << std::to_string(m_line)
-                    << s_space.mb_str().data() << text;
+            message << m_fileName.mb_str().data() << "::" << m_functionName.mb_str().data() << "::"
+                    << std::to_string(m_line) << " " << text;
             message.flush();
         }
         s_log.push_record(std::move(record));
