@@ -11,7 +11,7 @@ namespace {
 
 enum Column { NAME_COLUMN = 0, PAGES_COLUMN, SIZE_COLUMN, DATE_COLUMN };
 
-constexpr int kSizeColumnWidth = 70;
+constexpr int kSizeColumnWidth = 64;
 
 wxButton* MakeButton(wxWindow* parent, const wxString& label, const wxString& name) {
     return new wxButton(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0,
@@ -43,10 +43,10 @@ MailboxPage::MailboxPage(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
     m_caption = new wxStaticText(this, wxID_ANY, _("No mailbox open."));
     m_list = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                             wxLC_REPORT | wxLC_SINGLE_SEL, wxDefaultValidator, "JobList");
-    m_list->AppendColumn(_("Name"), wxLIST_FORMAT_LEFT, 120);
-    m_list->AppendColumn(_("Pages"), wxLIST_FORMAT_RIGHT, 46);
+    m_list->AppendColumn(_("Name"), wxLIST_FORMAT_LEFT, 118);
+    m_list->AppendColumn(_("Pages"), wxLIST_FORMAT_RIGHT, 44);
     m_list->AppendColumn(_("Size"), wxLIST_FORMAT_RIGHT, kSizeColumnWidth);
-    m_list->AppendColumn(_("Date"), wxLIST_FORMAT_LEFT, 164);
+    m_list->AppendColumn(_("Date"), wxLIST_FORMAT_LEFT, 172);
 
     m_retrieveButton = MakeButton(this, _("Retrieve"), "RetrieveJob");
     m_deleteButton = MakeButton(this, _("Delete"), "DeleteJob");

@@ -60,8 +60,8 @@ VEQUI::~VEQUI() {
 void VEQUI::BuildControls() {
     m_serverCombo = new wxComboBox(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, 0,
                                    nullptr, wxTE_PROCESS_ENTER, wxDefaultValidator, "ServerAddress");
-    m_findButton = new wxButton(this, wxID_ANY, _("Find"), wxDefaultPosition, wxDefaultSize,
-                                wxBU_EXACTFIT, wxDefaultValidator, "FindServers");
+    m_findButton = new wxButton(this, wxID_ANY, _("Find"), wxDefaultPosition, wxDefaultSize, 0,
+                                wxDefaultValidator, "FindServers");
     m_connectButton = new wxButton(this, wxID_ANY, _("Connect"), wxDefaultPosition, wxDefaultSize, 0,
                                    wxDefaultValidator, "ConnectServer");
     m_connectionText = new wxStaticText(this, wxID_ANY, _("Not connected"), wxDefaultPosition,
