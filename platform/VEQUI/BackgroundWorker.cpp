@@ -1,5 +1,6 @@
 #include "BackgroundWorker.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "Logger.h"
@@ -10,19 +11,28 @@ BackgroundWorker::~BackgroundWorker() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
-        m_tasks.clear();
+        m_tasks.erase(std::remove_if(m_tasks.begin(), m_tasks.end(), [](const Task& task) { return !task.kept; }),
+                      m_tasks.end());
     }
     m_wake.notify_all();
     m_thread.join();
 }
 
 void BackgroundWorker::Post(std::function<void()> task) {
+    Queue(std::move(task), false);
+}
+
+void BackgroundWorker::PostKept(std::function<void()> task) {
+    Queue(std::move(task), true);
+}
+
+void BackgroundWorker::Queue(std::function<void()> task, bool kept) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_stopping) {
             return;
         }
-        m_tasks.push_back(std::move(task));
+        m_tasks.push_back({std::move(task), kept});
     }
     m_wake.notify_one();
 }
@@ -33,10 +43,10 @@ void BackgroundWorker::Run() {
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_wake.wait(lock, [this]() { return m_stopping || !m_tasks.empty(); });
-            if (m_stopping) {
+            if (m_tasks.empty()) {
                 return;
             }
-            task = std::move(m_tasks.front());
+            task = std::move(m_tasks.front().run);
             m_tasks.pop_front();
         }
         try {

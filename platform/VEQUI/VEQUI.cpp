@@ -77,7 +77,9 @@ void VEQUI::BuildControls() {
         m_notebook->AddPage(m_scanPage, _("Scan"));
     }
     m_gauge = new wxGauge(this, wxID_ANY, 100, wxDefaultPosition, wxSize(-1, 12));
-    m_cancelButton = new wxButton(this, wxID_CANCEL, _("Cancel"), wxDefaultPosition, wxDefaultSize, 0,
+    // Not wxID_CANCEL: a dialog turns its close box into a click on that
+    // button, which would cancel what runs and leave the dialog open.
+    m_cancelButton = new wxButton(this, wxID_ANY, _("Cancel"), wxDefaultPosition, wxDefaultSize, 0,
                                   wxDefaultValidator, "CancelOperation");
     m_progressText = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
                                       wxST_ELLIPSIZE_END, "ProgressText");

@@ -53,6 +53,7 @@ VEQUIController::VEQUIController(std::shared_ptr<IPlugin> plugin, wxEvtHandler* 
       m_stopDiscovery(std::make_shared<std::atomic<bool>>(false)) {}
 
 VEQUIController::~VEQUIController() {
+    m_closing = true;
     m_dispatcher.Detach();
     m_stopDiscovery->store(true);
     ReleaseServerLinks();
@@ -186,10 +187,15 @@ void VEQUIController::OnServerStatus(Server* server, VEQTypes::ServerStatus stat
         return;
     }
     VEQLOG(Debug) << "Connection to " << m_server->GetIP() << " lost";
+    const wxString lost = _("The connection to the controller was lost.");
     if (m_activity == Activity::SCANNING) {
-        Finish(Operation::SCAN, Outcome::FAILED, _("The connection to the controller was lost."));
+        Finish(Operation::SCAN, Outcome::FAILED, lost);
     } else if (m_activity == Activity::RETRIEVING) {
-        Finish(Operation::RETRIEVE, Outcome::FAILED, _("The connection to the controller was lost."));
+        Finish(Operation::RETRIEVE, Outcome::FAILED, lost);
+    } else if (m_activity == Activity::DELETING_JOB) {
+        Finish(Operation::DELETE_JOB, Outcome::FAILED, lost);
+    } else if (m_activity == Activity::OPENING_MAILBOX) {
+        SetActivity(Activity::NONE);  // the mailbox that opens late is dropped
     }
     ReleaseServerLinks();
     m_listener.OnServerStatusChanged(status);
@@ -328,9 +334,15 @@ bool VEQUIController::StartScan(const VEQTypes::ScanInitiateAttributes& attribut
     m_listener.OnProgress(_("Starting the scan..."), -1);
     if (m_pluginMode) {
         std::shared_ptr<IPlugin> plugin = m_plugin;
+        std::shared_ptr<ScanAPIComponent> scanAPI = m_scanAPI;
         UiDispatcher dispatcher = m_dispatcher;
-        m_worker.Post([this, plugin, dispatcher, attributes, generation]() {
+        m_worker.Post([this, plugin, scanAPI, dispatcher, attributes, generation]() {
             const int result = plugin->InitScan(attributes);
+            if (result == 0 && m_closing && scanAPI) {
+                // Nobody is left to follow the scan (the dialog was closed).
+                scanAPI->CancelScan();
+                return;
+            }
             dispatcher.Post([this, generation, result]() { OnInitScanResult(generation, result); });
         });
     } else {
@@ -418,7 +430,7 @@ void VEQUIController::HandleScanEvent(const ScanAPIComponent::VEQScanEvent& even
 void VEQUIController::CancelRunningScan() {
     std::shared_ptr<ScanAPIComponent> scanAPI = m_scanAPI;
     if (scanAPI) {
-        m_worker.Post([scanAPI]() { scanAPI->CancelScan(); });
+        m_worker.PostKept([scanAPI]() { scanAPI->CancelScan(); });
     }
     // Events of the cancelled scan are ignored from here on.
     Finish(Operation::SCAN, Outcome::CANCELLED, wxString());

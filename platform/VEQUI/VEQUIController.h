@@ -148,6 +148,7 @@ private:
     bool m_cancelRequested = false;
     bool m_discovering = false;
     std::shared_ptr<std::atomic<bool>> m_stopDiscovery;
+    std::atomic<bool> m_closing{false};  // the controller goes: work still running cancels its scan
 
     boost::signals2::scoped_connection m_statusLink;
     boost::signals2::scoped_connection m_scanEventLink;

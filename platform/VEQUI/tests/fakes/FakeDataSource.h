@@ -139,6 +139,9 @@ public:
     VEQTypes::FileFormat GetDefaultFileFormatForJob(int) override { return m_defaultFormat; }
     bool RefreshAvailableScannedJobs() override {
         m_log.Add("Refresh");
+        if (m_duringRefresh) {
+            m_duringRefresh();
+        }
         m_jobsRefreshedSignal();
         return true;
     }
@@ -187,6 +190,8 @@ public:
     bool m_acceptDeletes = true;
     // Runs inside the save call, on the caller's thread (e.g. to write files).
     std::function<void(const wxString&, const VEQTypes::ScanRetriveAttribute&)> m_onSave;
+    // Runs inside the refresh call, on the caller's thread (e.g. to hold it).
+    std::function<void()> m_duringRefresh;
     CallLog m_log;
 
 private:
@@ -212,6 +217,9 @@ public:
     }
     std::shared_ptr<MailBox> GetMailBox(const wxString& name, const wxString& password) override {
         m_log.Add(("GetMailBox " + name + ":" + password).ToStdString());
+        if (m_duringGetMailBox) {
+            m_duringGetMailBox();
+        }
         std::lock_guard<std::mutex> lock(m_mutex);
         auto found = m_mailboxes.find(name);
         if (found == m_mailboxes.end() || found->second.first != password) {
@@ -264,6 +272,8 @@ public:
     std::shared_ptr<FakeMailBox> m_defaultMailbox;
     int m_initiateResult = 0;
     int m_scanJobId = 41;
+    // Runs inside GetMailBox, on the caller's thread (e.g. to hold it).
+    std::function<void()> m_duringGetMailBox;
     CallLog m_log;
 
 private:

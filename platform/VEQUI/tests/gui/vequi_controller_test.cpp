@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <future>
+#include <thread>
 
 #include "FakePlugin.h"
 #include "VEQConfig.h"
@@ -281,6 +282,48 @@ TEST_F(ControllerTest, CancelWhileTheScanStartsCancelsItOnceItHasAJob) {
     EXPECT_FALSE(Called("OnScanCompleted"));
 }
 
+// The dialog closed while its scan runs: the controller goes at once, and the
+// controller must still hear of the cancel, whichever phase the scan is in.
+TEST_F(ControllerTest, AScanCancelledAsTheControllerGoesIsCancelledOnTheController) {
+    // Starting: the controller goes while InitScan still waits.
+    {
+        MakeConnected();
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        m_plugin->m_duringInitScan = [released]() { released.wait_for(std::chrono::seconds(10)); };
+        StartScan();
+        m_controller->Cancel();
+        std::thread releaser([&release]() {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            release.set_value();
+        });
+        m_controller.reset();  // waits for InitScan
+        releaser.join();
+        EXPECT_EQ(m_plugin->ScanAPI()->m_log.Count("CancelScan"), 1u);
+    }
+    // Scanning: the cancel waits behind other work on the controller's thread.
+    {
+        m_plugin = std::make_shared<FakePlugin>();
+        auto mailbox = m_plugin->ScanAPI()->AddMailbox("Accounting", "1234");
+        MakeConnected(false);
+        ASSERT_TRUE(m_controller->OpenMailbox("Accounting", "1234"));
+        ASSERT_TRUE(PumpUntil([this]() { return m_listener.Saw("mailbox Accounting 0"); }));
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        mailbox->m_duringRefresh = [released]() { released.wait_for(std::chrono::seconds(10)); };
+        ASSERT_TRUE(m_controller->RefreshMailbox());
+        StartScan();
+        m_controller->Cancel();
+        std::thread releaser([&release]() {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            release.set_value();
+        });
+        m_controller.reset();
+        releaser.join();
+        EXPECT_EQ(m_plugin->ScanAPI()->m_log.Count("CancelScan"), 1u);
+    }
+}
+
 TEST_F(ControllerTest, ALostConnectionEndsARunningScanButAStaleReportDoesNot) {
     MakeConnected();
     StartScan();
@@ -296,6 +339,22 @@ TEST_F(ControllerTest, ALostConnectionEndsARunningScanButAStaleReportDoesNot) {
     EXPECT_EQ(m_listener.m_message, "The connection to the controller was lost.");
     EXPECT_TRUE(m_listener.Saw("status 3"));
     EXPECT_FALSE(m_controller->IsConnected());
+}
+
+TEST_F(ControllerTest, AMailboxThatOpensAfterTheConnectionWasLostIsDropped) {
+    m_plugin->ScanAPI()->AddMailbox("Accounting", "1234");
+    MakeConnected();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    m_plugin->ScanAPI()->m_duringGetMailBox = [released]() { released.wait_for(std::chrono::seconds(10)); };
+    ASSERT_TRUE(m_controller->OpenMailbox("Accounting", "1234"));
+    m_plugin->m_server->EmitStatus(VEQTypes::DISCONNECTED);
+    ASSERT_TRUE(PumpUntil([this]() { return m_listener.Saw("status 3"); }));
+    EXPECT_EQ(m_controller->GetActivity(), Activity::NONE);
+    release.set_value();
+    PumpBriefly();
+    EXPECT_FALSE(m_controller->HasMailbox());
+    EXPECT_FALSE(m_listener.Saw("mailbox Accounting 0"));
 }
 
 TEST_F(ControllerTest, RetrievalWaitsForItsOwnJobOnly) {

@@ -150,4 +150,25 @@ TEST_F(PanelTest, AForcedJpegResultOffersNoBlackAndWhiteMode) {
     }
 }
 
+TEST_F(PanelTest, ClosingTheDialogWhileARetrievalRunsCancelsItAndEndsTheDialog) {
+    veqtest::ScopedEnv autorun("VEQUI_AUTORUN", "mailbox:Accounting:1234:7");
+    m_plugin->ScanAPI()->AddMailbox("Accounting", "1234")->AddJob(7, "Invoice", 2);
+    m_plugin->m_duringRetrieve = [](std::shared_ptr<MailBox> box, const VEQTypes::VEQScannedJob& job) {
+        std::static_pointer_cast<veqfake::FakeMailBox>(box)->EmitSave(SaveEvent::PROGRESS, job.m_id, 10);
+    };
+    wxTimer closer;
+    const int code = RunDialog(nullptr, [&closer](wxDialog& dialog) {
+        closer.Bind(wxEVT_TIMER, [&dialog, &closer](wxTimerEvent&) {
+            wxWindow* cancel = wxWindow::FindWindowByName("CancelOperation", &dialog);
+            if (cancel && cancel->IsEnabled()) {  // the retrieval runs
+                closer.Stop();
+                dialog.Close();
+            }
+        });
+        closer.Start(20);
+    });
+    EXPECT_EQ(code, wxID_CANCEL);
+    EXPECT_EQ(m_plugin->m_log.Count("OnDownloadCompleted"), 0u);
+}
+
 }  // namespace
