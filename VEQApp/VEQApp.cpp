@@ -113,6 +113,7 @@ void VEQApp::LaunchTrayIconApp() {
 
 void VEQApp::OnClose(wxCloseEvent& event) {
     if (!event.CanVeto()) {
+        m_frame = nullptr;  // the session ends: the frame goes, and with it the main loop
         event.Skip();
         return;
     }

@@ -13,7 +13,7 @@ class Server;
 class JobDataStream {
 public:
     // The largest chunk one call asks for.
-    static const int kChunkSize = 1048576;
+    static constexpr int kChunkSize = 1048576;
 
     // Name and password in UTF-8, as the SDK takes them.
     JobDataStream(Server* server, std::string mailboxName, std::string password, int jobId,

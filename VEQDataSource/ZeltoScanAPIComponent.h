@@ -31,7 +31,7 @@ class VEQDATASOURCE_API ZeltoScanAPIComponent
       public std::enable_shared_from_this<ZeltoScanAPIComponent> {
 public:
     // How long InitiateScan waits for the first event of a scan.
-    static const int kFirstEventWaitSeconds = 10;
+    static constexpr int kFirstEventWaitSeconds = 10;
 
     explicit ZeltoScanAPIComponent(ZeltoServer* server);
     ~ZeltoScanAPIComponent() override;

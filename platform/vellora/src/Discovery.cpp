@@ -94,10 +94,16 @@ VELLORA_API int DISCOV_getZeltoList(int, int, const char* first, const char* sec
     int port = ControllerPort(-1);
     int probeMs = timeout > 0 ? timeout * 1000 : kProbeTimeoutMs;
     auto workerId = std::make_shared<std::atomic<std::thread::id>>();
-    // Reports run on the discovery thread itself, one after another.
+    // Reports run on the discovery thread itself, one after another. What is
+    // posted from elsewhere (a callback registered once discovery is done)
+    // gets a thread of its own, never the caller's.
     auto state = std::make_shared<TicketState>(
-        [](std::function<void()> work) {
-            work();
+        [workerId](std::function<void()> work) {
+            if (workerId->load() == std::this_thread::get_id()) {
+                work();
+            } else {
+                std::thread(std::move(work)).detach();
+            }
             return true;
         },
         [workerId] { return workerId->load() == std::this_thread::get_id(); });

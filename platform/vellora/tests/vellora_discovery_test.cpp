@@ -111,4 +111,27 @@ TEST(Discovery, CancellingStopsReportsAndTheTicketEnds) {
     hung.sim.Resume();
 }
 
+void OnDone(void* context) {
+    auto* found = static_cast<Found*>(context);
+    std::lock_guard<std::mutex> lock(found->mutex);
+    found->threads.insert(std::this_thread::get_id());
+}
+
+TEST(Discovery, ACallbackRegisteredOnceDiscoveryIsDoneRunsOnAnotherThread) {
+    Found found;
+    VelloraNBTicket ticket{};
+    veqtest::ScopedEnv env("VELLORA_PORT", std::to_string(veqtest::FreeLoopbackPort()).c_str());
+    ASSERT_EQ(DISCOV_getZeltoList(0, 0, "127.0.0.1", nullptr, 0, OnFound, &found, 0, 0, &ticket), VELLORA_OK);
+    ASSERT_TRUE(veqtest::WaitFor([&] { return Finished(&ticket); }));
+    ASSERT_EQ(NB_registerCallback(&ticket, &found, OnDone), VELLORA_OK);
+    ASSERT_TRUE(veqtest::WaitFor([&] {
+        std::lock_guard<std::mutex> lock(found.mutex);
+        return !found.threads.empty();
+    }));
+    EXPECT_EQ(NB_cancel_block_destroy(&ticket), VELLORA_OK);
+    std::lock_guard<std::mutex> lock(found.mutex);
+    EXPECT_EQ(found.threads.size(), 1u);
+    EXPECT_EQ(found.threads.count(std::this_thread::get_id()), 0u) << "ran inside the caller's call";
+}
+
 }  // namespace
