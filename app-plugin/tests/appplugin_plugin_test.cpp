@@ -2,6 +2,9 @@
 // saves the job as one file there.
 #include <gtest/gtest.h>
 
+#include <future>
+#include <thread>
+
 #include <wx/filename.h>
 
 #include "ChooserPrompts.h"
@@ -125,6 +128,21 @@ TEST_F(AppPluginServerTest, AServerIsKeptForItsAddressAndReplacedForAnother) {
     EXPECT_FALSE(plugin.SetServer("127.0.0.2"));
     EXPECT_NE(plugin.GetServer(), first);
     EXPECT_EQ(first->GetServerStatus(), VEQTypes::DISCONNECTED);
+}
+
+TEST_F(AppPluginServerTest, AServerStillLoggingOutIsReplacedAndTheNewOneConnects) {
+    Plugin plugin;
+    ASSERT_TRUE(plugin.SetServer("127.0.0.1"));
+    std::shared_ptr<Server> first = plugin.GetServer();
+    m_simulator.Hang();  // the logout waits for an answer
+    ASSERT_TRUE(first->Disconnect(true));
+    ASSERT_TRUE(veqtest::WaitFor([&]() { return first->GetServerStatus() == VEQTypes::DISCONNECTING; }));
+    std::future<bool> connected = std::async(std::launch::async, [&plugin]() { return plugin.SetServer("127.0.0.1"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    m_simulator.Resume();
+    EXPECT_TRUE(connected.get());
+    EXPECT_NE(plugin.GetServer(), first);
+    EXPECT_EQ(plugin.GetServer()->GetServerStatus(), VEQTypes::CONNECTED);
 }
 
 TEST_F(AppPluginServerTest, AScanIsSavedAsOneFileWhereTheUserChose) {

@@ -9,5 +9,6 @@
 #include "Server.h"
 
 // Returns whether held is connected afterwards. A held server with the same
-// address that is connecting or connected is left as it is.
+// address that is connecting or connected is left as it is; one still logging
+// out is replaced by a new one.
 bool SelectPluginServer(std::shared_ptr<Server>& held, const wxString& ip);
