@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,30 +36,35 @@ TEST(ChunkFileWriter, ChunksFromTwoAlternatingBuffersLandWholeAndInOrder) {
     EXPECT_EQ(veqtest::ReadFile(path), expected);
 }
 
-TEST(ChunkFileWriter, TheFirstErrorIsReportedByTheNextCallAndStopsTheWriting) {
-    std::FILE* file = std::fopen("/dev/full", "wb");
-    ASSERT_TRUE(file);
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    const std::vector<char> chunk(4096, 'x');
-    {
-        ChunkFileWriter writer(file);
-        EXPECT_EQ(writer.Write(chunk.data(), chunk.size()), 0);  // fails on the writer's thread
-        EXPECT_EQ(writer.Write(chunk.data(), chunk.size()), ENOSPC);
-        EXPECT_EQ(writer.Write(chunk.data(), chunk.size()), ENOSPC);
-        EXPECT_EQ(writer.Finish(), ENOSPC);
+// A file whose every write fails with ENOSPC, unbuffered so that each chunk
+// reaches it at once.
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+File FullDevice() {
+    File file(std::fopen("/dev/full", "wb"), &std::fclose);
+    if (file) {
+        std::setvbuf(file.get(), nullptr, _IONBF, 0);
     }
-    std::fclose(file);
+    return file;
+}
+
+TEST(ChunkFileWriter, TheFirstErrorIsReportedByTheNextCallAndStopsTheWriting) {
+    const File file = FullDevice();
+    ASSERT_TRUE(file);
+    const std::vector<char> chunk(4096, 'x');
+    ChunkFileWriter writer(file.get());
+    EXPECT_EQ(writer.Write(chunk.data(), chunk.size()), 0);  // fails on the writer's thread
+    EXPECT_EQ(writer.Write(chunk.data(), chunk.size()), ENOSPC);
+    EXPECT_EQ(writer.Write(chunk.data(), chunk.size()), ENOSPC);
+    EXPECT_EQ(writer.Finish(), ENOSPC);
 }
 
 TEST(ChunkFileWriter, AnErrorOfTheLastChunkIsReportedByFinish) {
-    std::FILE* file = std::fopen("/dev/full", "wb");
+    const File file = FullDevice();
     ASSERT_TRUE(file);
-    std::setvbuf(file, nullptr, _IONBF, 0);
     const std::vector<char> chunk(10, 'x');
-    ChunkFileWriter writer(file);
+    ChunkFileWriter writer(file.get());
     EXPECT_EQ(writer.Write(chunk.data(), chunk.size()), 0);
     EXPECT_EQ(writer.Finish(), ENOSPC);
-    std::fclose(file);
 }
 
 }  // namespace

@@ -153,11 +153,12 @@ public:
             XSetInputFocus(m_display, window, RevertToParent, CurrentTime);
             XSync(m_display, False);
             const unsigned controlKey = XKeysymToKeycode(m_display, XK_Control_L);
+            const unsigned typedKey = XKeysymToKeycode(m_display, key);
             if (control) {
                 XTestFakeKeyEvent(m_display, controlKey, True, CurrentTime);
             }
-            XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), True, CurrentTime);
-            XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), False, CurrentTime);
+            XTestFakeKeyEvent(m_display, typedKey, True, CurrentTime);
+            XTestFakeKeyEvent(m_display, typedKey, False, CurrentTime);
             if (control) {
                 XTestFakeKeyEvent(m_display, controlKey, False, CurrentTime);
             }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -24,6 +25,34 @@ using Operation = VEQUIController::Operation;
 using Outcome = VEQUIController::Outcome;
 using ScanEvent = ScanAPIComponent::VEQScanEvent;
 using SaveEvent = MailBox::JobSaveEvent;
+
+// Holds the calls that wait on it (a fake's hook, on the controller's thread)
+// until it opens: now, or a moment later from a thread of its own, for a test
+// thread that blocks meanwhile.
+class Gate {
+public:
+    ~Gate() {
+        if (m_opener.joinable()) {
+            m_opener.join();
+        }
+    }
+    std::function<void()> Waiter() const {
+        std::shared_future<void> opened = m_opened;
+        return [opened]() { opened.wait_for(std::chrono::seconds(10)); };
+    }
+    void Open() { m_open.set_value(); }
+    void OpenSoon() {
+        m_opener = std::thread([this]() {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            Open();
+        });
+    }
+
+private:
+    std::promise<void> m_open;
+    std::shared_future<void> m_opened = m_open.get_future().share();
+    std::thread m_opener;
+};
 
 class RecordingListener : public VEQUIController::Listener {
 public:
@@ -268,12 +297,11 @@ TEST_F(ControllerTest, ARefusedDownloadEndsTheScanAsFailed) {
 
 TEST_F(ControllerTest, CancelWhileTheScanStartsCancelsItOnceItHasAJob) {
     MakeConnected();
-    std::promise<void> cancelled;
-    std::shared_future<void> cancelledFuture = cancelled.get_future().share();
-    m_plugin->m_duringInitScan = [cancelledFuture]() { cancelledFuture.wait_for(std::chrono::seconds(10)); };
+    Gate gate;
+    m_plugin->m_duringInitScan = gate.Waiter();
     StartScan();
     m_controller->Cancel();
-    cancelled.set_value();
+    gate.Open();
     ASSERT_TRUE(WaitFinished());
     EXPECT_EQ(m_listener.m_outcome, Outcome::CANCELLED);
     ASSERT_TRUE(PumpUntil([this]() { return m_plugin->ScanAPI()->m_log.Count("CancelScan") == 1; }));
@@ -288,17 +316,12 @@ TEST_F(ControllerTest, AScanCancelledAsTheControllerGoesIsCancelledOnTheControll
     // Starting: the controller goes while InitScan still waits.
     {
         MakeConnected();
-        std::promise<void> release;
-        std::shared_future<void> released = release.get_future().share();
-        m_plugin->m_duringInitScan = [released]() { released.wait_for(std::chrono::seconds(10)); };
+        Gate gate;
+        m_plugin->m_duringInitScan = gate.Waiter();
         StartScan();
         m_controller->Cancel();
-        std::thread releaser([&release]() {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            release.set_value();
-        });
+        gate.OpenSoon();
         m_controller.reset();  // waits for InitScan
-        releaser.join();
         EXPECT_EQ(m_plugin->ScanAPI()->m_log.Count("CancelScan"), 1u);
     }
     // Scanning: the cancel waits behind other work on the controller's thread.
@@ -308,18 +331,13 @@ TEST_F(ControllerTest, AScanCancelledAsTheControllerGoesIsCancelledOnTheControll
         MakeConnected(false);
         ASSERT_TRUE(m_controller->OpenMailbox("Accounting", "1234"));
         ASSERT_TRUE(PumpUntil([this]() { return m_listener.Saw("mailbox Accounting 0"); }));
-        std::promise<void> release;
-        std::shared_future<void> released = release.get_future().share();
-        mailbox->m_duringRefresh = [released]() { released.wait_for(std::chrono::seconds(10)); };
+        Gate gate;
+        mailbox->m_duringRefresh = gate.Waiter();
         ASSERT_TRUE(m_controller->RefreshMailbox());
         StartScan();
         m_controller->Cancel();
-        std::thread releaser([&release]() {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            release.set_value();
-        });
-        m_controller.reset();
-        releaser.join();
+        gate.OpenSoon();
+        m_controller.reset();  // waits for the refresh, then runs the cancel
         EXPECT_EQ(m_plugin->ScanAPI()->m_log.Count("CancelScan"), 1u);
     }
 }
@@ -344,14 +362,13 @@ TEST_F(ControllerTest, ALostConnectionEndsARunningScanButAStaleReportDoesNot) {
 TEST_F(ControllerTest, AMailboxThatOpensAfterTheConnectionWasLostIsDropped) {
     m_plugin->ScanAPI()->AddMailbox("Accounting", "1234");
     MakeConnected();
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    m_plugin->ScanAPI()->m_duringGetMailBox = [released]() { released.wait_for(std::chrono::seconds(10)); };
+    Gate gate;
+    m_plugin->ScanAPI()->m_duringGetMailBox = gate.Waiter();
     ASSERT_TRUE(m_controller->OpenMailbox("Accounting", "1234"));
     m_plugin->m_server->EmitStatus(VEQTypes::DISCONNECTED);
     ASSERT_TRUE(PumpUntil([this]() { return m_listener.Saw("status 3"); }));
     EXPECT_EQ(m_controller->GetActivity(), Activity::NONE);
-    release.set_value();
+    gate.Open();
     PumpBriefly();
     EXPECT_FALSE(m_controller->HasMailbox());
     EXPECT_FALSE(m_listener.Saw("mailbox Accounting 0"));
