@@ -6,13 +6,14 @@
 #include "VEQUI.h"
 
 Frame::Frame()
-    : wxFrame(nullptr, -1, "Veqora", wxDefaultPosition, wxSize(450, 610),
-              wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+    : wxFrame(nullptr, -1, "Veqora", wxDefaultPosition, wxSize(450, 610), wxDEFAULT_FRAME_STYLE),
       m_appPlugin(new VEQAppPlugin()) {
     auto* sizer = new wxBoxSizer(wxHORIZONTAL);
     wxWindow* panel = m_appPlugin->GetUI(this);
     sizer->Add(panel, 1, wxEXPAND | wxALL, 0);
     SetSizer(sizer);
+    // Resizable, never below the size it opens with; the job list takes the room.
+    SetMinSize(GetSize());
     Layout();
 
     // Keys reach the window only through a focused control: when the focused

@@ -26,6 +26,7 @@ int JobDataStream::ReadNext(char* buffer, int capacity, int& length) {
     const int result = SCAN_getDataInMailbox(session, m_mailboxName.c_str(), m_password.c_str(),
                                              m_jobId, m_destination.get(),
                                              static_cast<int>(m_offset), buffer, &delivered, 0);
+    ZeltoServer::NoteCallResult(m_server, result);  // a transfer that went unanswered
     if (result != 0) {
         return result;
     }

@@ -1,6 +1,5 @@
 #include "VEQConfig.h"
 
-#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -12,13 +11,24 @@
 #include <wx/filename.h>
 
 #include "CryptService.h"
+#include "JsonText.h"
 #include "Logger.h"
 #include "SdkText.h"
 #include "VEQServicesUtil.h"
+#include "WholeFile.h"
 
 using sdktext::ToUTF8;
 
 namespace {
+
+// The file is replaced through a new file in its folder, or written in place when
+// only the file lets itself be written; nothing but a regular file can be. So a
+// file that does not exist yet can be written when its folder can.
+bool CanBeWritten(const wxString& path) {
+    const bool folderWritable = wxFileName::IsDirWritable(wxFileName(path).GetPath());
+    if (!wxFileName::Exists(path)) return folderWritable;
+    return wxFileName::FileExists(path) && (folderWritable || wxFileName::IsFileWritable(path));
+}
 
 const char kCurrentServer[] = "currentServer";
 const char kRecentServers[] = "recentServers";
@@ -83,11 +93,6 @@ WriteOutcome WriteAndVerify(const std::string& path, const std::string& plainTex
     return WriteOutcome::Written;
 }
 
-std::string UniqueTemporaryPath(const std::string& path) {
-    static std::atomic<unsigned> s_counter(0);
-    return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++s_counter);
-}
-
 }  // namespace
 
 wxString GetValueOfNode(const Json::Value& node, const wxString& key) {
@@ -133,10 +138,9 @@ void VEQConfig::LoadSettings() {
         return;
     }
     Json::Value root;
-    Json::Reader reader;
-    if (!reader.parse(text, root, true)) {
-        VEQLOG(Debug) << "Config file does not parse, defaults kept, path:" << m_filePath << " "
-                      << reader.getFormattedErrorMessages();
+    std::string errors;
+    if (!ParseJsonText(text, root, errors)) {
+        VEQLOG(Debug) << "Config file does not parse, defaults kept, path:" << m_filePath << " " << errors;
         return;
     }
     if (!root.isObject()) {
@@ -236,7 +240,7 @@ void VEQConfig::SaveSettings() {
     root[kAutoLoginState] = m_autoLoginState;
     root[kLastJobSavePath] = ToUTF8(m_lastJobSavePath);
 
-    if (!wxFileName::IsFileWritable(m_filePath)) {
+    if (!CanBeWritten(m_filePath)) {
         VEQLOG(Debug) << "Cann't write config file " << m_filePath << ", no write permission";
     }
     Json::StyledWriter writer;
@@ -247,6 +251,8 @@ void VEQConfig::SaveSettings() {
 
 bool VEQConfig::WriteFileAtomically(const std::string& plainText) {
     const std::string path = ToUTF8(m_filePath);
+    // Left by a process killed while it saved: each holds the whole settings.
+    RemoveStaleTemporaries(path);
     const std::string temporary = UniqueTemporaryPath(path);
     const WriteOutcome outcome = WriteAndVerify(temporary, plainText);
     if (outcome == WriteOutcome::Written) {

@@ -75,7 +75,8 @@ int FeatureValue(const std::vector<wxString>& names, const std::vector<wxString>
 ZeltoServer::ZeltoServer(const wxString& address)
     : Server(address),
       m_handle(nullptr),
-      m_session(),
+      m_session(&m_noSession),
+      m_noSession(),
       m_scanSessionOpen(false),
       m_scanningEnabled(false),
       m_serverEventsTicket(),
@@ -149,8 +150,13 @@ bool ZeltoServer::Connect_internal(const wxString& user, const wxString& passwor
 
     SetLocaleComponent(std::make_shared<LocaleComponent>(this));
 
-    m_session = VelloraScanSession();
-    if (SCAN_openSession(handle, &m_session, 0) == 0) {
+    auto opened = std::make_unique<VelloraScanSession>();
+    if (SCAN_openSession(handle, opened.get(), 0) == 0) {
+        {
+            std::lock_guard<std::mutex> lock(m_componentsMutex);
+            m_session = opened.get();
+            m_openedSessions.push_back(std::move(opened));
+        }
         m_scanSessionOpen = true;
         const std::shared_ptr<ScanAPIComponent> component = MakeScanComponent(*this);
         SetScanComponent(component);
@@ -206,13 +212,14 @@ bool ZeltoServer::Disconnect_internal() {
 }
 
 void ZeltoServer::ReleaseSessionAndTickets() {
-    if (m_scanSessionOpen) {
+    if (m_scanSessionOpen.exchange(false)) {
         const std::shared_ptr<ScanAPIComponent> component = GetScanAPI();
         if (component) {
             component->CancelScan();
         }
-        SCAN_closeSession(&m_session, 0);
-        m_scanSessionOpen = false;
+        VelloraScanSession closing = *m_session.load();
+        SCAN_closeSession(&closing, 0);
+        m_session = &m_noSession;
         SetScanComponent(nullptr);
     }
     m_scanningEnabled = false;
@@ -267,7 +274,7 @@ VelloraServerHandle* ZeltoServer::GetServerhandle() const {
 }
 
 VelloraScanSession* ZeltoServer::GetSessionHandle() {
-    return &m_session;
+    return m_session.load();
 }
 
 std::shared_ptr<LocaleComponent> ZeltoServer::GetLocaleComponent() const {
@@ -453,6 +460,14 @@ void ZeltoServer::MonitorServerVelloraCallback(void* context) {
     if (!server->ChangeServerStatus(VEQTypes::CONNECTED, VEQTypes::DISCONNECTED)) {
         server->ChangeServerStatus(VEQTypes::CONNECTING, VEQTypes::DISCONNECTED);
     }
+}
+
+void ZeltoServer::NoteCallResult(Server* server, int sdkResult) {
+    ZeltoServer* zelto = dynamic_cast<ZeltoServer*>(server);
+    if (!zelto || (sdkResult != VELLORA_TIMEOUT && sdkResult != VELLORA_CONNECTION_FAILED)) {
+        return;
+    }
+    zelto->ChangeServerStatus(VEQTypes::CONNECTED, VEQTypes::DISCONNECTED);
 }
 
 void ZeltoServer::ZeltoServerEventCallback(VelloraServerEvent* event, void* context) {

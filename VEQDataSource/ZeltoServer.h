@@ -68,6 +68,10 @@ public:
     // Minus the server's offset east of UTC in minutes, e.g. -330 for "+0530"; 0 when none.
     static int GetTimeZoneDif(const char* serverTime);
     void MonitorServer();
+    // An SDK call that got no answer in time or found the connection closed
+    // means the connection is lost, as when the monitor reports it: a
+    // connected server goes to 3 (disconnected). Other results change nothing.
+    static void NoteCallResult(Server* server, int sdkResult);
 
     static void MonitorServerVelloraCallback(void* context);
     static void ZeltoServerEventCallback(VelloraServerEvent* event, void* context);
@@ -93,8 +97,15 @@ private:
     ServerInfo m_serverInfo;
     mutable std::mutex m_infoMutex;  // guards the server information and the name
     std::atomic<VelloraServerHandle*> m_handle;
-    VelloraScanSession m_session;
-    bool m_scanSessionOpen;
+    // The scan session that SDK calls of every thread are given. Each opened
+    // session is a record of its own that nobody writes once it is published
+    // here: the logout closes a copy, so calls still running on the pool read
+    // a stale session, which the SDK refuses, and never a half-written one.
+    // The records live as long as the server.
+    std::atomic<VelloraScanSession*> m_session;
+    VelloraScanSession m_noSession;
+    std::vector<std::unique_ptr<VelloraScanSession>> m_openedSessions;  // under m_componentsMutex
+    std::atomic<bool> m_scanSessionOpen;
     std::atomic<bool> m_scanningEnabled;
     VelloraNBTicket m_serverEventsTicket;
     bool m_serverEventsRegistered;

@@ -12,7 +12,9 @@ namespace {
 const int kAuthIdKind = 5;
 
 // Only whether the listing succeeded matters; the list itself is freed at once.
-int ListingResult(int sdkResult, ScanJobList* list) {
+// A listing that went unanswered tells the server that its connection is lost.
+int ListingResult(Server* server, int sdkResult, ScanJobList* list) {
+    ZeltoServer::NoteCallResult(server, sdkResult);
     if (list) {
         SCAN_freeScanJobList(list, 0);
     }
@@ -53,7 +55,7 @@ int ZeltoServerAuthenticator::AuthenticateEngineUserNamePassword(const wxString&
         // Without a user login the server lists its boxes for anyone.
         result = SCAN_getBoxListInEngineBox(server->GetSessionHandle(), "", "", "", &list, 0);
     }
-    return ListingResult(result, list);
+    return ListingResult(server, result, list);
 }
 
 int ZeltoServerAuthenticator::AuthenticateMailboxNamePasswordForUser(
@@ -67,7 +69,7 @@ int ZeltoServerAuthenticator::AuthenticateMailboxNamePasswordForUser(
     const int result = SCAN_getJobListInEngineBox(
         server->GetSessionHandle(), ToUTF8(userName).c_str(), ToUTF8(userPassword).c_str(), 0,
         ToUTF8(mailboxName).c_str(), ToUTF8(mailboxPassword).c_str(), &list, 0);
-    return ListingResult(result, list);
+    return ListingResult(server, result, list);
 }
 
 int ZeltoServerAuthenticator::AuthenticateMilboxNamePassword(const wxString& mailboxName,
@@ -81,7 +83,7 @@ int ZeltoServerAuthenticator::AuthenticateMilboxNamePassword(const wxString& mai
     const int result =
         SCAN_getJobListInMailbox(server->GetSessionHandle(), ToUTF8(mailboxId).c_str(),
                                  ToUTF8(mailboxPassword).c_str(), &list, 0);
-    return ListingResult(result, list);
+    return ListingResult(server, result, list);
 }
 
 wxString ZeltoServerAuthenticator::GetMailboxID(const wxString& mailboxName) {

@@ -1,6 +1,7 @@
 #include "ZeltoServerMailBox.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include <wx/datetime.h>
@@ -131,6 +132,7 @@ bool ZeltoServerMailBox::FetchJobsFromServer(std::shared_ptr<JobList> jobs) {
 }
 
 bool ZeltoServerMailBox::TakeJobList(int result, ScanJobList* list, JobList& jobs) {
+    ZeltoServer::NoteCallResult(m_server, result);
     if (result != 0 || !list) {
         VEQLOG(Debug) << (m_server ? m_server->GetIP() : wxString())
                       << " Refreshing Mailbox Failed, MailBoxName::" << m_mailboxNameUtf8
@@ -169,7 +171,9 @@ void ZeltoServerMailBox::VelloraScanJobToVEQScanJob(ScanJob* record,
     }
 
     job.m_id = record->jobId;
-    job.m_name = JobFileNames::SafeFileName(Lookup(attributes, "FILENAME"));
+    // The controller's name as it is, for display; whoever makes a path of it
+    // makes it safe there (JobFileNames::SafeFileName).
+    job.m_name = Lookup(attributes, "FILENAME");
 
     std::uint64_t size = record->size > 0 ? static_cast<std::uint64_t>(record->size) : 0;
     const wxString fileSizeText = Lookup(attributes, "FILESIZE");
@@ -185,7 +189,13 @@ void ZeltoServerMailBox::VelloraScanJobToVEQScanJob(ScanJob* record,
         int counted = 1;
         pages = SCAN_getNumPagesInJob(GetSession(), record->jobId, &counted, 0) == 0 ? counted : 0;
     }
-    job.m_pageCount = static_cast<int>(std::max(pages, 1L));
+    // The listed count is a claim of the controller's: it never exceeds the
+    // pages the job entry itself holds, so that a save makes no page files
+    // for pages that do not exist.
+    if (record->pages > 0 && pages > record->pages) {
+        pages = record->pages;
+    }
+    job.m_pageCount = static_cast<int>(std::min(std::max(pages, 1L), static_cast<long>(INT_MAX)));
 
     const wxString finishText = Lookup(attributes, "FINISH_TIME");
     long finishTime = 0;
@@ -249,6 +259,7 @@ bool ZeltoServerMailBox::IsJobInMailbox(int jobId) {
 bool ZeltoServerMailBox::DeleteJob(int jobId) {
     const int result = SCAN_deleteJobInMailbox(GetSession(), m_mailboxNameUtf8.c_str(),
                                                m_passwordUtf8.c_str(), jobId, 0);
+    ZeltoServer::NoteCallResult(m_server, result);
     if (result != 0) {
         VEQLOG(Debug) << (m_server ? m_server->GetIP() : wxString())
                       << " Job Deletion failed in mailbox, MailBoxName::" << m_mailboxNameUtf8

@@ -5,9 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <wx/filename.h>
@@ -19,6 +18,7 @@
 #include "Logger.h"
 #include "SaveProgress.h"
 #include "SdkText.h"
+#include "WholeFile.h"
 #include "ZeltoServer.h"
 
 using sdktext::ToUTF8;
@@ -118,24 +118,22 @@ bool ZeltoServerMailBox::DoSaveScanedJobToPathFromMailBox(const wxString& path,
     }
 
     EmitSaveEvent(JobSaveEvent::STARTED, attributes.m_jobId, 0, wxString());
-    bool succeeded = true;
     int percent = 0;
     for (int page = 1; page <= pages; ++page) {
         VEQTypes::ScanRetriveAttribute pageRequest = attributes;
         pageRequest.m_pageIndex = page;
-        const bool pageSaved = SaveScanedJobToPathFromMailBox_internal(
-            JobFileNames::PageFilePath(path, page), pageRequest, false);
+        // A page that fails ends the save: the pages after it are not asked for.
+        if (!SaveScanedJobToPathFromMailBox_internal(JobFileNames::PageFilePath(path, page), pageRequest,
+                                                     false)) {
+            EmitSaveEvent(JobSaveEvent::FAILED, attributes.m_jobId, percent, UnexpectedErrorMessage());
+            return false;
+        }
         percent = SaveProgress::PagePercent(page, pages);
         EmitSaveEvent(JobSaveEvent::PROGRESS, attributes.m_jobId, percent, wxString());
         if (m_cancel) {
-            succeeded = false;
-            break;
+            EmitSaveEvent(JobSaveEvent::FAILED, attributes.m_jobId, percent, UnexpectedErrorMessage());
+            return false;
         }
-        succeeded = succeeded && pageSaved;
-    }
-    if (!succeeded) {
-        EmitSaveEvent(JobSaveEvent::FAILED, attributes.m_jobId, percent, UnexpectedErrorMessage());
-        return false;
     }
     EmitSaveEvent(JobSaveEvent::PROGRESS, attributes.m_jobId, 100, wxString());
     EmitSaveEvent(JobSaveEvent::COMPLETED, attributes.m_jobId, 100, wxString());
@@ -158,15 +156,12 @@ bool ZeltoServerMailBox::SaveScanedJobToPathFromMailBox_internal(
     VEQTypes::VEQScannedJob job;
     const bool sizeKnown = FindJob(jobId, job) && job.m_size >= 1;
 
-    std::FILE* file = std::fopen(ToUTF8(path).c_str(), "wb");
-    if (!file) {
-        VEQLOG(Debug) << address << " Unable to open file to save job, FilePath::" << path;
-        emit(JobSaveEvent::FAILED, 0, FolderAccessMessage());
-        return false;
-    }
-    // Whole chunks go straight to the file; a stdio buffer would only copy them.
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    emit(JobSaveEvent::PROGRESS, 0, wxString());
+    // The file is made when the first data arrives, under a temporary name
+    // that becomes the final one only once the last byte is on the disk.
+    const std::string target = ToUTF8(path);
+    RemoveStaleTemporaries(target);
+    std::unique_ptr<WholeFileWriter> output;
+    std::unique_ptr<ChunkFileWriter> writer;
 
     // Two buffers: one is written while the next chunk is fetched into the other.
     std::vector<char> buffers[2] = {std::vector<char>(JobDataStream::kChunkSize),
@@ -176,39 +171,48 @@ bool ZeltoServerMailBox::SaveScanedJobToPathFromMailBox_internal(
     int sdkResult = 0;
     int writeError = 0;
     bool complete = false;
-    {
-        ChunkFileWriter writer(file);
-        for (;;) {
-            int length = 0;
-            sdkResult = stream.ReadNext(buffers[current].data(), JobDataStream::kChunkSize, length);
-            if (sdkResult != 0 || m_cancel) {
+    for (;;) {
+        int length = 0;
+        sdkResult = stream.ReadNext(buffers[current].data(), JobDataStream::kChunkSize, length);
+        if (sdkResult != 0 || m_cancel) {
+            break;
+        }
+        if (!output) {
+            output = std::make_unique<WholeFileWriter>(target, 0666);
+            if (!output->File()) {
+                VEQLOG(Debug) << address << " Unable to open file to save job, FilePath::" << path
+                              << ", Error::" << std::strerror(output->OpenError());
+                emit(JobSaveEvent::FAILED, 0, FolderAccessMessage());
+                return false;
+            }
+            writer = std::make_unique<ChunkFileWriter>(output->File());
+            emit(JobSaveEvent::PROGRESS, 0, wxString());
+        }
+        if (length > 0) {
+            writeError = writer->Write(buffers[current].data(), static_cast<std::size_t>(length));
+            if (writeError != 0) {
                 break;
             }
-            if (length > 0) {
-                writeError = writer.Write(buffers[current].data(), static_cast<std::size_t>(length));
-                if (writeError != 0) {
-                    break;
-                }
-                current = 1 - current;
-            }
-            if (sizeKnown) {
-                percent = SaveProgress::TransferPercent(stream.Offset(), job.m_size);
-                emit(JobSaveEvent::PROGRESS, percent, wxString());
-            }
-            if (length == 0) {
-                complete = true;
-                break;
-            }
+            current = 1 - current;
         }
-        if (writeError == 0) {
-            writeError = writer.Finish();
+        if (sizeKnown) {
+            percent = SaveProgress::TransferPercent(stream.Offset(), job.m_size);
+            emit(JobSaveEvent::PROGRESS, percent, wxString());
+        }
+        if (length == 0) {
+            complete = true;
+            break;
         }
     }
-    // Only a file that was closed without error holds every byte written.
-    errno = 0;
-    if (std::fclose(file) != 0 && writeError == 0) {
-        writeError = errno ? errno : EIO;
+    if (writer && writeError == 0) {
+        writeError = writer->Finish();
     }
+    writer.reset();
+    // Only a file whose every write, sync and close succeeded takes the final name.
+    if (complete && writeError == 0) {
+        writeError = output->Commit();
+    }
+    output.reset();
 
     if (complete && writeError == 0) {
         emit(JobSaveEvent::COMPLETED, percent, wxString());

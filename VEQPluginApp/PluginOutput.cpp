@@ -1,10 +1,10 @@
 #include "PluginOutput.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "Logger.h"
+#include "WholeFile.h"
 
 wxString ExtensionOf(const FormatTable& formats, veq::types::FileFormat format) {
     for (const auto& entry : formats) {
@@ -39,16 +39,10 @@ OutputReport WriteScannedImages(const wxString& folder,
             ++report.m_failed;
             continue;
         }
-        FILE* file = std::fopen(path.utf8_str(), "wb");
-        if (!file) {
-            VEQLOG(Error) << "Cannot open " << path << ": " << std::strerror(errno);
-            ++report.m_failed;
-            continue;
-        }
-        const size_t written = std::fwrite(data->data(), 1, data->size(), file);
-        const bool closed = std::fclose(file) == 0;
-        if (written != data->size() || !closed) {
-            VEQLOG(Error) << "Cannot write " << path << " completely";
+        // Whole or not at all, and never through a link planted at the name.
+        const int error = WriteFileWhole(std::string(path.utf8_str()), data->data(), data->size(), 0666);
+        if (error != 0) {
+            VEQLOG(Error) << "Cannot write " << path << " completely: " << std::strerror(error);
             ++report.m_failed;
             continue;
         }

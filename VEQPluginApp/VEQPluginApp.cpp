@@ -61,7 +61,7 @@ void VEQApp::InitializeLocale(const wxString& languageCode) {
 
 void VEQApp::StartApp() {
     wxString folder;
-    if (!PrepareSaveFolder(m_arguments->GetSavePath(), folder)) {
+    if (!CheckSaveFolder(m_arguments->GetSavePath(), folder)) {
         OnError(_("Invalid path"));
         return;
     }
@@ -100,14 +100,20 @@ void VEQApp::Launch(wxString ip, veq::types::FileFormat format, wxString imagePa
     std::map<wxString, wxAny> options;
     options["pos"] = wxAny(m_arguments->GetWindowLeftTopPoint());
     options["supresserror"] = wxAny(m_arguments->ShouldSupressError());
+    options["savepath"] = wxAny(imagePath);  // shown in the dialog
     plugin->Launch(ip, format, options);
 
     std::vector<std::shared_ptr<veq::VEQScannedImage>> images = plugin->GetScannedImages();
     VEQLOG(Debug) << "Scanned images " << static_cast<int>(images.size());
-    if (!wxFileName::DirExists(imagePath)) {
-        wxFileName::Mkdir(imagePath, 0777, wxPATH_MKDIR_FULL);
+    OutputReport report;
+    if (!images.empty()) {
+        if (MakeSaveFolder(imagePath)) {
+            report = WriteScannedImages(imagePath, images, m_formats);
+        } else {
+            VEQLOG(Error) << "Cannot make the save folder " << imagePath;
+            report.m_failed = images.size();
+        }
     }
-    const OutputReport report = WriteScannedImages(imagePath, images, m_formats);
     if (release) {
         release(plugin);
     }

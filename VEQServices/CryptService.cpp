@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -12,7 +11,9 @@
 #include <cstring>
 #include <utility>
 
+#include "FileDescriptor.h"
 #include "VEQServicesUtil.h"
+#include "WholeFile.h"
 
 const char CryptService::key[] = "{7A41C0D2-3B9E-4F65-8C17-2E90D5B6A384}";
 
@@ -52,39 +53,12 @@ void TransformWithKey(const void* in, void* out, unsigned int length) {
     rc4_crypt(&state, static_cast<const unsigned char*>(in), static_cast<unsigned char*>(out), length);
 }
 
-// Closes a descriptor at the end of its scope unless released.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
 bool ReadExactly(int fd, char* buffer, std::size_t length) {
     std::size_t done = 0;
     while (done < length) {
         const ssize_t n = ::read(fd, buffer + done, length - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;  // a read error, or the file shrank under us
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool WriteAll(int fd, const unsigned char* data, std::size_t length) {
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n = ::write(fd, data + done, length - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
     return true;
@@ -107,17 +81,6 @@ std::string ReplacedFile(const std::string& path) {
     if (target[0] == '/') return target;
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
-}
-
-// Creates a new, empty temporary file beside path (mode 0666 less the umask).
-int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath) {
-    static std::atomic<unsigned> s_sequence{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(s_sequence++);
-        const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
 }
 
 }  // namespace
@@ -144,22 +107,18 @@ bool CryptService::Write(const std::wstring& path, const std::string& data) {
     if (data.size() > UINT_MAX) return false;
     const auto length = static_cast<unsigned int>(data.size());
 
-    std::string temporaryPath;
-    FileDescriptor fd(CreateTemporaryBeside(file, temporaryPath));
-    if (fd.Get() < 0) return false;
-
+    // Readable by its owner only: the file may hold passwords. A replaced
+    // file's own permission bits are kept.
+    WholeFileWriter writer(file, 0600, true);
+    if (!writer.File()) return false;
     std::vector<unsigned char> buffer(length);
     TransformWithKey(data.data(), buffer.data(), length);
-
+    if (writer.Write(buffer.data(), buffer.size()) != 0) return false;
     struct stat previous;
-    bool ok = WriteAll(fd.Get(), buffer.data(), buffer.size());
-    // A replaced file keeps its permission bits.
-    if (ok && ::stat(file.c_str(), &previous) == 0) ok = ::fchmod(fd.Get(), previous.st_mode & 07777) == 0;
-    ok = ok && ::fsync(fd.Get()) == 0;
-    ok = (::close(fd.Release()) == 0) && ok;
-    ok = ok && ::rename(temporaryPath.c_str(), file.c_str()) == 0;
-    if (!ok) ::unlink(temporaryPath.c_str());
-    return ok;
+    if (::stat(file.c_str(), &previous) == 0 && ::fchmod(::fileno(writer.File()), previous.st_mode & 07777) != 0) {
+        return false;
+    }
+    return writer.Commit() == 0;
 }
 
 void CryptService::Encrypt(const char* data, unsigned int length, std::vector<unsigned char>& out) {

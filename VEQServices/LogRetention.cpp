@@ -1,26 +1,38 @@
 #include "LogRetention.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include <wx/datetime.h>
-#include <wx/dir.h>
-#include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/log.h>
+
+#include "FileDescriptor.h"
 
 namespace {
 
 const wxString s_dateTimeFormat = "%Y_%m_%d_%H_%M_%S";
 const size_t s_dateTimeLength = 19;  // "YYYY_mm_dd_HH_MM_SS"
+const int s_maxFolderDepth = 16;
 
 struct LogFile {
+    // The open folder of the file: it is deleted through it, so that a folder
+    // swapped for a link after the listing cannot redirect the deletion.
+    std::shared_ptr<FileDescriptor> folder;
+    std::string name;      // inside folder
     wxString path;
     wxString runPrefix;    // the path up to its last '_', shared by the files of one run
     bool hasStartTime = false;
     wxLongLong startTime;  // milliseconds since the epoch
     unsigned long counter = 0;
-    wxULongLong size = 0;
+    std::uint64_t size = 0;
 };
 
 // The leading decimal digits of text (blanks skipped), 0 when there are none.
@@ -38,12 +50,11 @@ unsigned long LeadingNumber(const wxString& text) {
 
 // Reads start time and counter from the end of the name
 // "<base>_YYYY_mm_dd_HH_MM_SS_<counter>", so that a base name may hold '_'.
-LogFile Describe(const wxString& path) {
+LogFile Describe(const wxString& path, std::uint64_t size) {
     LogFile file;
     file.path = path;
     file.runPrefix = path.BeforeLast('_');
-    const wxULongLong size = wxFileName::GetSize(path);
-    file.size = size == wxInvalidSize ? wxULongLong(0) : size;
+    file.size = size;
 
     const wxString name = wxFileName(path).GetName();
     const size_t counterSeparator = name.rfind('_');
@@ -60,6 +71,48 @@ LogFile Describe(const wxString& path) {
     return file;
 }
 
+// Adds the log files of the folder open as fd, and of its subfolders, to
+// files: regular files named "<base>_YYYY_mm_dd_HH_MM_SS_<counter>.log" only.
+// Links are never followed, neither to files nor to folders.
+void Collect(int fd, const std::string& path, int depth, std::vector<LogFile>& files) {
+    const std::shared_ptr<FileDescriptor> folder = std::make_shared<FileDescriptor>(fd);
+    const int listingFd = ::dup(fd);
+    DIR* listing = listingFd >= 0 ? ::fdopendir(listingFd) : nullptr;
+    if (!listing) {
+        if (listingFd >= 0) ::close(listingFd);
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat info;
+        if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (S_ISDIR(info.st_mode) && depth < s_maxFolderDepth) {
+            const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child >= 0) Collect(child, path + name + "/", depth + 1, files);
+            continue;
+        }
+        if (!S_ISREG(info.st_mode) || name.size() < 4 || name.compare(name.size() - 4, 4, ".log") != 0) continue;
+        LogFile file = Describe(wxString::FromUTF8(path + name), static_cast<std::uint64_t>(info.st_size));
+        if (!file.hasStartTime) continue;
+        file.folder = folder;
+        file.name = name;
+        files.push_back(std::move(file));
+    }
+    ::closedir(listing);
+}
+
+// Deletes a log file unless a live process holds it as its current file.
+void Delete(const LogFile& file) {
+    const int fd = ::openat(file.folder->Get(), file.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        ::unlinkat(file.folder->Get(), file.name.c_str(), 0);
+    }
+    ::close(fd);
+}
+
 // Newest first: later start time, then larger counter; files without a start time last.
 bool IsNewer(const LogFile& a, const LogFile& b) {
     if (a.hasStartTime != b.hasStartTime) return a.hasStartTime;
@@ -70,21 +123,20 @@ bool IsNewer(const LogFile& a, const LogFile& b) {
 }  // namespace
 
 void CheckAndDeletePreviousLogFiles(const wxString& folder, const LogRetentionPolicy& policy) {
-    wxLogNull quiet;  // a missing or unreadable folder simply has no files
-    wxArrayString paths;
-    if (!wxDir::Exists(folder)) return;
-    wxDir::GetAllFiles(folder, &paths, wxEmptyString, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN);
-    if (paths.empty()) return;
-
+    std::string root(folder.utf8_str());
+    if (root.empty()) return;
+    if (root.back() != '/') root += '/';
+    const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;  // a missing or unreadable folder simply has no files
     std::vector<LogFile> files;
-    files.reserve(paths.size());
-    for (const wxString& path : paths) files.push_back(Describe(path));
+    Collect(fd, root, 0, files);
+    if (files.empty()) return;
     std::sort(files.begin(), files.end(), IsNewer);
 
     std::uint64_t total = 0;
     size_t stop = files.size();
     for (size_t i = 0; i < files.size(); ++i) {
-        total += files[i].size.GetValue();
+        total += files[i].size;
         if (total >= policy.maxTotalSize || i >= policy.maxFilesRetained) {
             stop = i;
             break;
@@ -97,6 +149,6 @@ void CheckAndDeletePreviousLogFiles(const wxString& folder, const LogRetentionPo
         // The files of this run stay even when the clock has gone back (daylight
         // saving, a corrected clock) and an earlier run looks newer.
         if (!policy.currentRunPrefix.empty() && files[i].runPrefix == policy.currentRunPrefix) continue;
-        wxRemoveFile(files[i].path);
+        Delete(files[i]);
     }
 }

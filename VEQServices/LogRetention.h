@@ -13,10 +13,11 @@ struct LogRetentionPolicy {
     wxString currentRunPrefix;       // this process's files up to their counter; never deleted
 };
 
-// Orders every file below folder (subfolders and hidden files included)
-// newest first by the start time and counter in its name
-// ("<base>_%Y_%m_%d_%H_%M_%S_<counter>.log"; files named otherwise count as
-// oldest), keeps files until the count or size limit is reached, keeps the
-// rest of the run of the file at which it stopped, and deletes all older
-// files. Failures are silent.
+// Orders the log files below folder (subfolders included, links never
+// followed; regular files named "<base>_%Y_%m_%d_%H_%M_%S_<counter>.log", no
+// others) newest first by the start time and counter in their names, keeps
+// files until the count or size limit is reached, keeps the rest of the run
+// of the file at which it stopped, and deletes all older files but those a
+// live process still writes (it holds a lock on its current file). Failures
+// are silent.
 VEQSERVICES_API void CheckAndDeletePreviousLogFiles(const wxString& folder, const LogRetentionPolicy& policy);

@@ -1,6 +1,5 @@
 #include "LogSinks.h"
 
-#include <ios>
 #include <iostream>
 
 #include <boost/core/null_deleter.hpp>
@@ -15,7 +14,6 @@
 namespace {
 
 namespace expr = boost::log::expressions;
-namespace keywords = boost::log::keywords;
 
 template <typename Sink>
 void SetLineFormat(Sink& sink) {
@@ -27,11 +25,7 @@ void SetLineFormat(Sink& sink) {
 }  // namespace
 
 boost::shared_ptr<FileSink> CreateFileSink(const std::wstring& pattern, unsigned long rotationSize) {
-    auto backend = boost::make_shared<boost::log::sinks::text_file_backend>(
-        keywords::file_name = VEQServicesUtil::wstringTostringUTF8(pattern),
-        keywords::rotation_size = rotationSize,
-        keywords::open_mode = std::ios_base::out | std::ios_base::app);
-    backend->auto_flush(true);
+    auto backend = boost::make_shared<LogFileBackend>(VEQServicesUtil::wstringTostringUTF8(pattern), rotationSize);
     auto sink = boost::make_shared<FileSink>(backend);
     SetLineFormat(*sink);
     boost::log::core::get()->add_sink(sink);

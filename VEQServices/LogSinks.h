@@ -6,19 +6,20 @@
 #include <string>
 
 #include <boost/log/sinks/sync_frontend.hpp>
-#include <boost/log/sinks/text_file_backend.hpp>
 #include <boost/log/sinks/text_ostream_backend.hpp>
 #include <boost/shared_ptr.hpp>
 
+#include "LogFileBackend.h"
 #include "VEQServicesExport.h"
 
-using FileSink = boost::log::sinks::synchronous_sink<boost::log::sinks::text_file_backend>;
+using FileSink = boost::log::sinks::synchronous_sink<LogFileBackend>;
 using ConsoleSink = boost::log::sinks::synchronous_sink<boost::log::sinks::text_ostream_backend>;
 
-// Files named by pattern ("%5N" is the rotation counter), rotated before a
-// record would bring the current file to rotationSize bytes. Files are opened
-// for appending, so that two processes that compute the same name (started
-// in the same second) add to one file instead of truncating each other's.
+// Files named by pattern ("%5N" is the rotation counter, "%%" a "%"), rotated
+// before a record would bring the current file to rotationSize bytes. Files
+// are opened for appending, so that two processes that compute the same name
+// (started in the same second) add to one file instead of truncating each
+// other's; a link, or another user's file, at a name is never written.
 VEQSERVICES_API boost::shared_ptr<FileSink> CreateFileSink(const std::wstring& pattern,
                                                           unsigned long rotationSize);
 

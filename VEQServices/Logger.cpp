@@ -13,6 +13,7 @@
 #include <wx/filename.h>
 #include <wx/log.h>
 
+#include "LogConfiguration.h"
 #include "LogRetention.h"
 #include "LogSinks.h"
 #include "LogState.h"
@@ -25,48 +26,14 @@ namespace {
 
 const std::string s_levelStrings[] = {"Trace", "Info", "Debug", "Warning", "Error", "Critical", "Fatal"};
 
-const std::string s_defaultLogFileName = "VEQLog";
-const std::string s_defaultLogSeverityLevel = "Debug";
-const unsigned long long s_defaultMaxLogFileSize = 10485760;
+const std::string s_defaultLogFileName = LogConfiguration().logFileName;
+const std::string s_defaultLogSeverityLevel = LogConfiguration().logSeverityLevel;
+const unsigned long long s_defaultMaxLogFileSize = LogConfiguration().maxLogFileSize;
 const wxString s_dateTimeFormat = "%Y_%m_%d_%H_%M_%S";
 
 wxString s_loggingDirectory;
 std::uint64_t s_maxTotalLogFilesSize = 104857600;
 std::uint32_t s_maxTotalLogFilesRetained = 10;
-
-// The configuration as "logconfig.json" gives it; the defaults stand for missing keys.
-struct LogConfiguration {
-    bool isConsoleLoggingOn = false;
-    bool isFileLoggingOn = true;
-    std::string logFileName = s_defaultLogFileName;
-    std::string logSeverityLevel = s_defaultLogSeverityLevel;
-    unsigned long long maxLogFileSize = s_defaultMaxLogFileSize;
-    std::uint32_t maxTotalLogFilesRetained = 10;
-    std::uint64_t maxTotalLogFilesSize = 104857600;
-};
-
-// The configuration in root. False for a root that is not an object or a value
-// that its key's type cannot hold (a text for a number, a negative size, an
-// array for a flag): such a file counts as unreadable, like invalid JSON.
-bool ReadConfiguration(const Json::Value& root, LogConfiguration& config) {
-    if (!root.isObject()) return false;
-    const LogConfiguration defaults;
-    try {
-        config.isConsoleLoggingOn = root.get("isConsoleLoggingOn", defaults.isConsoleLoggingOn).asBool();
-        config.isFileLoggingOn = root.get("isFileLoggingOn", defaults.isFileLoggingOn).asBool();
-        config.maxLogFileSize =
-            root.get("maxLogFileSize", Json::Value::LargestUInt(defaults.maxLogFileSize)).asLargestUInt();
-        config.logFileName = root.get("logFileName", defaults.logFileName).asString();
-        config.logSeverityLevel = root.get("logSeverityLevel", defaults.logSeverityLevel).asString();
-        config.maxTotalLogFilesSize =
-            root.get("maxTotalLogFilesSize", Json::Value::LargestUInt(defaults.maxTotalLogFilesSize)).asLargestUInt();
-        config.maxTotalLogFilesRetained =
-            root.get("maxTotalLogFilesRetained", Json::Value::UInt(defaults.maxTotalLogFilesRetained)).asUInt();
-    } catch (const Json::Exception&) {
-        return false;
-    }
-    return true;
-}
 
 // The text written when "logconfig.json" is missing: the defaults, one member a line.
 std::string DefaultConfigurationText() {
@@ -94,17 +61,44 @@ void WriteDefaultConfiguration(const wxString& path) {
     file.Close();
 }
 
-// The folder "Logs" inside parent, made with its parents when missing; a new
-// "Logs" folder gets mode 0777 whatever the umask, so every user's processes
-// can log into it. Returns its path with a trailing separator.
+// The folder "Logs" inside parent, made with its parents when missing. A new
+// "Logs" folder gets mode 01777 whatever the umask: every user's processes can
+// log into it, and the sticky bit keeps each user's files from the others. An
+// existing folder of this user that anyone may write gets the sticky bit too.
+// Returns its path with a trailing separator.
 wxString MakeLogsFolder(const wxString& parent) {
     wxFileName logs = wxFileName::DirName(parent);
     logs.AppendDir("Logs");
+    const std::string folder(logs.GetPath().fn_str());
+    const char* path = folder.c_str();
     if (!logs.DirExists()) {
         wxLogNull quiet;
-        if (logs.Mkdir(0777, wxPATH_MKDIR_FULL)) ::chmod(logs.GetPath().fn_str(), 0777);
+        if (logs.Mkdir(0777, wxPATH_MKDIR_FULL)) ::chmod(path, 01777);
+    } else {
+        struct stat info;
+        if (::lstat(path, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+            (info.st_mode & S_IWOTH) && !(info.st_mode & S_ISVTX)) {
+            ::chmod(path, (info.st_mode & 07777) | S_ISVTX);
+        }
     }
     return logs.GetFullPath();
+}
+
+// A base name that would put log files outside the log folder (a path
+// separator, "..", a NUL) is not used; the default stands in for it.
+std::string UsableBaseName(const std::string& name) {
+    if (name.find('/') != std::string::npos || name.find("..") != std::string::npos ||
+        name.find('\0') != std::string::npos) {
+        return s_defaultLogFileName;
+    }
+    return name;
+}
+
+// text with every "%" doubled, so that the file sink takes it literally.
+wxString EscapedForPattern(const wxString& text) {
+    wxString escaped = text;
+    escaped.Replace("%", "%%");
+    return escaped;
 }
 
 // Passes records at or above level.
@@ -167,13 +161,16 @@ Logger::~Logger() {
 }
 
 std::wstring Logger::GetLoggingFileName(const std::string& baseName) const {
-    return (m_logFolderPath + wxString::FromUTF8(baseName) + "_" + m_startTime + "_%5N.log").ToStdWstring();
+    return (EscapedForPattern(CurrentRunPrefix(baseName)) + "_%5N.log").ToStdWstring();
+}
+
+wxString Logger::CurrentRunPrefix(const std::string& baseName) const {
+    return m_logFolderPath + wxString::FromUTF8(UsableBaseName(baseName)) + "_" + m_startTime;
 }
 
 void Logger::AddFileSink(const std::string& baseName, unsigned long long rotationSize, SeverityLevel level) {
-    const std::wstring pattern = GetLoggingFileName(baseName);
-    m_currentRunPrefix = wxString(pattern).BeforeLast('_');
-    SetLevelFilter(*CreateFileSink(pattern, static_cast<unsigned long>(rotationSize)), level);
+    m_currentRunPrefix = CurrentRunPrefix(baseName);
+    SetLevelFilter(*CreateFileSink(GetLoggingFileName(baseName), static_cast<unsigned long>(rotationSize)), level);
 }
 
 void Logger::SetToDefault() {
@@ -191,11 +188,8 @@ bool Logger::LoadConfigurationFile(const wxString& path) {
     }
     // The file is UTF-8 like every file the system writes, whatever the locale.
     const wxScopedCharBuffer utf8 = text.utf8_str();
-    Json::Value root;
-    Json::Reader reader;
-    if (!reader.parse(utf8.data(), utf8.data() + utf8.length(), root, true)) return false;
     LogConfiguration config;
-    if (!ReadConfiguration(root, config)) return false;
+    if (!ParseLogConfiguration(std::string(utf8.data(), utf8.length()), config)) return false;
 
     s_maxTotalLogFilesSize = config.maxTotalLogFilesSize;
     s_maxTotalLogFilesRetained = config.maxTotalLogFilesRetained;

@@ -100,7 +100,9 @@ public:
     // The log folder, ending with "/".
     const wxString& GetLogFolderPath() const { return m_logFolderPath; }
     // The file-name pattern for base name: folder, base name, "_", the start
-    // time as "%Y_%m_%d_%H_%M_%S" and "_%5N.log" (the rotation counter).
+    // time as "%Y_%m_%d_%H_%M_%S" and "_%5N.log" (the rotation counter); a "%"
+    // of folder or base name is doubled. A base name with "/", ".." or a NUL
+    // is replaced by the default "VEQLog".
     std::wstring GetLoggingFileName(const std::string& baseName) const;
 
 private:
@@ -110,6 +112,8 @@ private:
     void SetToDefault();
     bool LoadConfigurationFile(const wxString& path);
     void AddFileSink(const std::string& baseName, unsigned long long rotationSize, SeverityLevel level);
+    // The run's file paths up to the "_" before their counter.
+    wxString CurrentRunPrefix(const std::string& baseName) const;
 
     wxString m_logFolderPath;
     wxString m_startTime;         // local time of the first log statement, as in file names

@@ -12,6 +12,7 @@
 #include <wx/filename.h>
 #include <wx/log.h>
 
+#include "JsonText.h"
 #include "VEQServicesUtil.h"
 
 namespace veq {
@@ -37,12 +38,17 @@ bool PreferenceStore::FileExists() const {
 void PreferenceStore::Load() {
     wxLogNull quiet;
     try {
+        // A folder or device in the file's place is no preference file.
+        if (!wxFileName::FileExists(m_filePath)) return;
         wxFile file;
         if (!file.Open(m_filePath, wxFile::read)) return;
         wxString content;
         if (!file.ReadAll(&content, wxConvUTF8)) return;
 
-        std::istringstream stream(Narrow(content));
+        const std::string text = Narrow(content);
+        // The property tree's reader recurses once per level.
+        if (!JsonNestingWithin(text)) return;
+        std::istringstream stream(text);
         boost::property_tree::ptree tree;
         boost::property_tree::read_json(stream, tree);
         for (const auto& member : tree) {

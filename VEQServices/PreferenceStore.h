@@ -25,7 +25,7 @@ private:
 namespace veq {
 
 // Keys match exactly; every value is text ("1", "0" for integers).
-class PreferenceStore {
+class VEQSERVICES_API PreferenceStore {
 public:
     // The file fileName in the configuration folder.
     explicit PreferenceStore(const wxString& fileName);

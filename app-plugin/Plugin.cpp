@@ -3,6 +3,7 @@
 #include <wx/intl.h>
 #include <wx/utils.h>
 
+#include "JobFileNames.h"
 #include "PluginServer.h"
 #include "ScanAPIComponent.h"
 #include "ScanSaveDirChooser.h"
@@ -75,7 +76,7 @@ int Plugin::InitMailBoxRetrive(std::shared_ptr<MailBox> mailbox, const VEQTypes:
         return 1;
     }
     ScanSaveDirChooser chooser(formats, mailbox->GetDefaultFileFormatForJob(job.m_id));
-    if (!chooser.Launch(job.m_name)) {
+    if (!chooser.Launch(JobFileNames::SafeFileName(job.m_name))) {
         return 3;
     }
     VEQTypes::ScanRetriveAttribute attribute;

@@ -6,17 +6,32 @@ enable_testing()
 
 set(VEQ_TEST_SANDBOX ${CMAKE_SOURCE_DIR}/scripts/test-sandbox)
 
-# veq_add_tests(DIR <folder> LIBS <libs...> [GUI] [TIMEOUT <seconds>])
-# Adds every "*_test.cpp" in <folder> as its own test executable.
+# veq_add_tests(DIR <folder> LIBS <libs...> [GUI] [TIMEOUT <seconds>] [COST <n>])
+# Adds every "*_test.cpp" in <folder> as its own test executable. COST marks
+# long-running tests: ctest starts them first even in a fresh tree, which has no
+# timings of earlier runs yet, so that they do not end a parallel run alone.
 function(veq_add_tests)
-  cmake_parse_arguments(T "GUI" "DIR;TIMEOUT" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "DIR;TIMEOUT;COST" "LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
+  endif()
+  if(NOT T_COST)
+    set(T_COST 0)
+  endif()
+  # The label of a test is its subsystem's folder ("VEQDataSource",
+  # "platform/zelto-sim"): `ctest -L` picks the tests of some subsystems.
+  file(RELATIVE_PATH label ${CMAKE_SOURCE_DIR} ${T_DIR})
+  string(REGEX REPLACE "/tests(/.*)?$" "" label "${label}")
+  # tests_<label> builds the test programs of that label ("tests_platform_zelto_sim").
+  string(MAKE_C_IDENTIFIER "tests_${label}" labelTarget)
+  if(NOT TARGET ${labelTarget})
+    add_custom_target(${labelTarget})
   endif()
   file(GLOB sources CONFIGURE_DEPENDS ${T_DIR}/*_test.cpp)
   foreach(src ${sources})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
+    add_dependencies(${labelTarget} ${name})
     target_link_libraries(${name} PRIVATE ${T_LIBS} veq_testing GTest::gmock GTest::gtest_main)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     set(launcher ${VEQ_TEST_SANDBOX})
@@ -26,7 +41,8 @@ function(veq_add_tests)
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${launcher}")
     gtest_discover_tests(${name}
       DISCOVERY_MODE PRE_TEST
-      PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "VEQ_BUILD_DIR=${CMAKE_BINARY_DIR}")
+      PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "VEQ_BUILD_DIR=${CMAKE_BINARY_DIR}" LABELS "${label}"
+                 COST ${T_COST})
   endforeach()
 endfunction()
 

@@ -20,7 +20,9 @@ public:
     // The configuration folder's "VEQPluginCache" folder, with a trailing separator.
     static wxString GetCacheDirectory();
     // Makes a new session folder (a random UUID) below the cache folder and
-    // returns {its image.cache path, the UUID text}.
+    // returns {its image.cache path, the UUID text}. The process holds a lock
+    // on each of its session folders while it lives; the first call of a
+    // process removes the session folders that no live process holds.
     static std::pair<wxString, wxString> GetNewScanSessionFilePath();
 };
 

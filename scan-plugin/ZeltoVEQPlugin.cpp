@@ -34,6 +34,24 @@ bool OptionIsTrue(const std::map<wxString, wxAny>& options, const wxString& key)
     return found != options.end() && found->second.GetAs(&value) && value;
 }
 
+// The text a host passed under key; empty when absent or not a text.
+wxString OptionText(const std::map<wxString, wxAny>& options, const wxString& key) {
+    auto found = options.find(key);
+    wxString value;
+    return found != options.end() && found->second.GetAs(&value) ? value : wxString();
+}
+
+wxString FormatName(types::FileFormat format) {
+    switch (format) {
+    case types::tiff:
+        return "TIFF";
+    case types::jpeg:
+        return "JPEG";
+    default:
+        return "PDF";
+    }
+}
+
 }  // namespace
 
 ZeltoVEQPlugin::ZeltoVEQPlugin()
@@ -75,6 +93,7 @@ int ZeltoVEQPlugin::Launch(const wxString& ip, types::FileFormat format,
     VEQUIPluginDialog dialog(m_plugin, context, nullptr, -1, "Veqora", wxDefaultPosition,
                              wxSize(450, 610), wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX,
                              "VEQUIPluginDialog");
+    dialog.SetDelivery(FormatName(format), OptionText(options, "savepath"));
     wxPoint position = wxDefaultPosition;
     auto found = options.find("pos");
     if (found != options.end()) {

@@ -1,15 +1,18 @@
 #include "TestSupport.h"
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +41,28 @@ TempDir::~TempDir() {
     if (std::system(cmd.c_str()) != 0) {
         // Nothing to do: the sandbox itself is removed after the test.
     }
+}
+
+SmallDisk::SmallDisk(std::size_t sizeBytes) {
+    const std::string options = "size=" + std::to_string(sizeBytes) + ",mode=0755";
+    m_mounted = ::mount("tmpfs", m_folder.Path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0;
+}
+
+SmallDisk::~SmallDisk() {
+    if (m_mounted) ::umount2(m_folder.Path().c_str(), MNT_DETACH);
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* directory = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(directory)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        ::closedir(directory);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 ScopedEnv::ScopedEnv(const std::string& name, const char* value) : m_name(name) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <utility>
@@ -27,6 +28,27 @@ public:
 private:
     std::string m_path;
 };
+
+// A fresh folder on a file system of its own that holds only about sizeBytes
+// (a tmpfs), so that writes which fill it fail with ENOSPC. Mounting needs
+// root: where it is refused, Mounted() is false and the test should skip.
+class SmallDisk {
+public:
+    explicit SmallDisk(std::size_t sizeBytes);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool Mounted() const { return m_mounted; }
+    const std::string& Path() const { return m_folder.Path(); }
+    std::string operator/(const std::string& name) const { return m_folder / name; }
+
+private:
+    TempDir m_folder;
+    bool m_mounted = false;
+};
+
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> FolderEntries(const std::string& folder);
 
 // Sets (or with a null value unsets) an environment variable for the scope.
 class ScopedEnv {

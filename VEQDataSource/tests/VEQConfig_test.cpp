@@ -2,8 +2,12 @@
 // it reads back, which operations save, and how it survives damaged files.
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -53,11 +57,45 @@ TEST(VEQConfig, NewInstallationStartsWithDefaultsAndCreatesTheFileOnFirstSave) {
 
     config->Flush();
     ASSERT_TRUE(veqtest::FileExists(SettingsPath()));
-    const std::string noPermission =
-        "Cann't write config file " + SettingsPath() + ", no write permission";
-    const std::string log = LogText();
-    ASSERT_NE(log.find(noPermission), std::string::npos);
-    EXPECT_EQ(log.find(noPermission), log.rfind(noPermission)) << "logged once, for the new file";
+    EXPECT_EQ(LogText().find("Cann't write config file"), std::string::npos)
+        << "the folder is writable, so the new file is too";
+}
+
+TEST(VEQConfig, TheNoPermissionLineAppearsOnlyWhenTheFileCannotBeWritten) {
+    const std::string noPermission = "Cann't write config file " + SettingsPath() + ", no write permission";
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        bool logged;
+    };
+    const Case cases[] = {
+        {"a new file in a writable folder", [] {}, false},
+        {"a file written before", [] { Load()->Flush(); }, false},
+        {"a folder in the file's place", [] { ASSERT_EQ(::mkdir(SettingsPath().c_str(), 0755), 0); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::rmdir(SettingsPath().c_str());
+        ForgetFile();
+        c.prepare();
+        const size_t logBefore = LogText().size();
+        Load()->Flush();
+        EXPECT_EQ(LogText().find(noPermission, logBefore) != std::string::npos, c.logged) << LogText().substr(logBefore);
+    }
+    ::rmdir(SettingsPath().c_str());
+}
+
+TEST(VEQConfig, ANewFileInAFolderThatCannotBeWrittenIsLoggedAsSuch) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "folder permissions do not bind the super-user";
+    }
+    std::unique_ptr<VEQConfig> config = Load();
+    const std::string folder = configtest::ConfigDir();
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    config->Flush();
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_NE(LogText().find("Cann't write config file " + SettingsPath() + ", no write permission"), std::string::npos);
+    EXPECT_FALSE(veqtest::FileExists(SettingsPath()));
 }
 
 TEST(VEQConfig, EmptySettingsAreWrittenAsTheDocumentWithNullLists) {
@@ -299,6 +337,7 @@ TEST(VEQConfig, DamagedFilesLoadAsDefaultsWithAReasonAndAreReplacedWhole) {
         {"not UTF-8", nullptr},
         {"a root that is not an object", nullptr},
         {"empty", nullptr},
+        {"nested too deep", nullptr},
     };
     for (const DamagedCase& damaged : cases) {
         const std::string name = damaged.name;
@@ -310,6 +349,8 @@ TEST(VEQConfig, DamagedFilesLoadAsDefaultsWithAReasonAndAreReplacedWhole) {
             WriteSettingsText("{\"lastJobSavePath\": \"\xc3\x28\"}");
         } else if (name == "a root that is not an object") {
             WriteSettingsText("[{\"currentServer\": {}}]");
+        } else if (name == "nested too deep") {
+            WriteSettingsText("{\"recentServers\": " + std::string(100000, '[') + std::string(100000, ']') + "}");
         } else {
             veqtest::WriteFile(SettingsPath(), "");
         }
@@ -340,6 +381,33 @@ TEST(VEQConfig, SavingLeavesNoTemporaryFilesAndKeepsTheFileMode) {
     ASSERT_EQ(::stat(SettingsPath().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
     EXPECT_EQ(SettingsDocument()["lastJobSavePath"].asString(), "/two");
+}
+
+TEST(VEQConfig, TemporariesOfKilledSavesGoAtTheNextSaveAndNewOnesAreTheOwnersOnly) {
+    std::unique_ptr<VEQConfig> config = Load();
+    ASSERT_EQ(::unlink(SettingsPath().c_str()) == 0 || errno == ENOENT, true);
+    // A process id that is free now: a child's that has been reaped.
+    pid_t dead = 0;
+    {
+        const pid_t pid = ::fork();
+        if (pid == 0) ::_exit(0);
+        ::waitpid(pid, nullptr, 0);
+        dead = pid;
+    }
+    const std::string stale = SettingsPath() + ".tmp-" + std::to_string(dead) + "-1";
+    const std::string live = SettingsPath() + ".tmp-" + std::to_string(::getppid()) + "-1";
+    veqtest::WriteFile(stale, "passwords");
+    veqtest::WriteFile(live, "in use");
+
+    const mode_t old = ::umask(0);
+    config->SetLastSaveJobPath("/after");
+    ::umask(old);
+    EXPECT_FALSE(veqtest::FileExists(stale));
+    EXPECT_TRUE(veqtest::FileExists(live));
+    struct stat status;
+    ASSERT_EQ(::stat(SettingsPath().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_EQ(SettingsDocument()["lastJobSavePath"].asString(), "/after");
 }
 
 TEST(VEQConfig, AFolderThatOnlyLetsTheFileBeWrittenIsSavedInPlace) {

@@ -501,3 +501,35 @@ TEST(ZeltoServer, ALoginTakesTheTimeAdjustmentFromTheServer) {
 }
 
 }  // namespace
+
+TEST(ZeltoServer, AnUnansweredRequestCountsAsALostConnectionARefusalDoesNot) {
+    const struct {
+        const char* name;
+        bool hang;
+        const char* password;
+        int status;
+    } cases[] = {
+        {"refused password", false, "wrong", VEQTypes::CONNECTED},
+        {"hung controller", true, "1234", VEQTypes::DISCONNECTED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedController controller;
+        std::shared_ptr<ZeltoServer> server = MakeServer();
+        ASSERT_TRUE(server->Connect("guest", "", false));
+        std::shared_ptr<ScanAPIComponent> scanAPI = server->GetScanAPI();
+        ASSERT_NE(scanAPI, nullptr);
+        if (c.hang) {
+            controller.Sim().Hang();
+        }
+        EXPECT_EQ(scanAPI->GetMailBox("Accounting", c.password), nullptr);
+        EXPECT_EQ(server->GetServerStatus(), c.status);
+        controller.Sim().Resume();
+        // After a lost connection the next login works again.
+        if (c.status == VEQTypes::DISCONNECTED) {
+            EXPECT_TRUE(server->Connect("guest", "", false));
+            ASSERT_NE(server->GetScanAPI(), nullptr);
+            EXPECT_NE(server->GetScanAPI()->GetMailBox("Accounting", "1234"), nullptr);
+        }
+    }
+}

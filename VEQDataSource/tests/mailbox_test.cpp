@@ -165,13 +165,13 @@ TEST_F(MailboxTest, AnUnknownJobIsAnEmptyRecord) {
     EXPECT_EQ(job->m_size, 0u);
 }
 
-TEST_F(MailboxTest, JobNamesAreSafeFileNames) {
+TEST_F(MailboxTest, JobNamesAreTheControllersOwnForDisplay) {
     zeltosim::JobOptions job = SmallJob(41, 1, {"PDF"}, "Accounting");
     job.name = "../../outside/Scan";
     Sim().AddJob(job);
     std::shared_ptr<ZeltoServerMailBox> mailbox = Open();
     ASSERT_TRUE(mailbox);
-    EXPECT_EQ(mailbox->GetScannedJobForID(41)->m_name, "____outside_Scan");
+    EXPECT_EQ(mailbox->GetScannedJobForID(41)->m_name, "../../outside/Scan");
 }
 
 TEST_F(MailboxTest, DeletionAsksTheServerAndLeavesTheListToTheNextRefresh) {

@@ -2,6 +2,7 @@
 // layout, bytes, progress events, refusals, cancellation and failures.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -228,18 +229,102 @@ TEST_F(SaveTest, AFolderWithoutWriteAccessIsRefused) {
     chmod(folder.c_str(), 0755);
 }
 
-TEST_F(SaveTest, AFullDiskEndsInTheFailedEvent) {
-    std::shared_ptr<ZeltoServerMailBox> mailbox = Open({SmallJob(13, 1, {"PDF"}, "Accounting")});
+TEST_F(SaveTest, AFullDiskEndsInTheFailedEventAndKeepsTheOldFile) {
+    veqtest::SmallDisk disk(256 * 1024);
+    if (!disk.Mounted()) GTEST_SKIP() << "a small file system cannot be mounted here";
+    zeltosim::JobOptions job = SmallJob(13, 1, {"PDF"}, "Accounting");
+    job.paddingBytesPerPage = 2 * kMiB;
+    std::shared_ptr<ZeltoServerMailBox> mailbox = Open({job});
     ASSERT_TRUE(mailbox);
-    ASSERT_EQ(symlink("/dev/full", Path("Full.pdf").c_str()), 0);
+    veqtest::WriteFile(disk / "Full.pdf", "old scan");
     SaveEventRecorder events(*mailbox);
     VEQTypes::ScanRetriveAttribute request = Request(VEQTypes::PDF, 0, 13);
-    EXPECT_FALSE(mailbox->SaveScanedJobToPathFromMailBox(Path("Full.pdf"), request, false,
+    EXPECT_FALSE(mailbox->SaveScanedJobToPathFromMailBox(disk / "Full.pdf", request, false,
                                                          MailBox::SAVE_DOCUMENTS_WHOLE));
     ASSERT_FALSE(events.Events().empty());
     EXPECT_EQ(events.LastKind(), Kind::FAILED);
     EXPECT_EQ(events.Events().back().message, kFolderAccess);
     for (const auto& e : events.Events()) EXPECT_NE(e.kind, Kind::COMPLETED);
+    EXPECT_EQ(ReadFile(disk / "Full.pdf"), "old scan");
+    EXPECT_EQ(veqtest::FolderEntries(disk.Path()), std::vector<std::string>{"Full.pdf"});
+}
+
+TEST_F(SaveTest, ALinkPlantedAtTheFileNameIsReplacedAndItsTargetLeftAlone) {
+    std::shared_ptr<ZeltoServerMailBox> mailbox = Open({SmallJob(13, 1, {"PDF"}, "Accounting")});
+    ASSERT_TRUE(mailbox);
+    veqtest::TempDir elsewhere;
+    veqtest::WriteFile(elsewhere / "victim", "precious");
+    ASSERT_EQ(symlink((elsewhere / "victim").c_str(), Path("Scan.pdf").c_str()), 0);
+    VEQTypes::ScanRetriveAttribute request = Request(VEQTypes::PDF, 0, 13);
+    EXPECT_TRUE(mailbox->SaveScanedJobToPathFromMailBox(Path("Scan.pdf"), request, false,
+                                                        MailBox::SAVE_DOCUMENTS_WHOLE));
+    EXPECT_EQ(ReadFile(elsewhere / "victim"), "precious");
+    struct stat info;
+    ASSERT_EQ(lstat(Path("Scan.pdf").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(ReadFile(Path("Scan.pdf")),
+              ExpectedContent(SmallJob(13, 1, {"PDF"}, "Accounting"), zeltosim::ContentFormat::PDF, 0));
+}
+
+// Transfers that end before the last byte: the final name keeps the file it
+// had, and no part of the new one is left in the folder.
+TEST_F(SaveTest, ATransferThatEndsEarlyKeepsTheOldFileAndLeavesNoOther) {
+    enum Fault { kFailTransfer, kDropTransfer, kCancel };
+    const struct {
+        const char* what;
+        Fault fault;
+        int jobId;
+    } cases[] = {
+        {"a failing transfer", kFailTransfer, 30},
+        {"a dropped connection", kDropTransfer, 31},
+        {"a cancel", kCancel, 32},
+    };
+    std::vector<zeltosim::JobOptions> jobs;
+    for (const auto& c : cases) {
+        jobs.push_back(SmallJob(c.jobId, 1, {"PDF"}, "Accounting"));
+        jobs.back().paddingBytesPerPage = 3 * kMiB;
+    }
+    std::shared_ptr<ZeltoServerMailBox> mailbox = Open(jobs);
+    ASSERT_TRUE(mailbox);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        veqtest::TempDir folder;
+        veqtest::WriteFile(folder / "Scan.pdf", "old scan");
+        SaveEventRecorder events(*mailbox);
+        boost::signals2::scoped_connection canceller;
+        if (c.fault == kFailTransfer) Sim().FailTransfer(c.jobId, 1);
+        if (c.fault == kDropTransfer) Sim().DropDuringTransfer(c.jobId, 1);
+        if (c.fault == kCancel) {
+            canceller = mailbox->m_jobSaveSignal.connect([&](MailBox::JobSaveEvent e) {
+                if (e.m_eventKind == Kind::PROGRESS && e.m_percent > 0) mailbox->CancelCurrentSaveJobOperation();
+            });
+        }
+        VEQTypes::ScanRetriveAttribute request = Request(VEQTypes::PDF, 0, c.jobId);
+        EXPECT_FALSE(mailbox->SaveScanedJobToPathFromMailBox(folder / "Scan.pdf", request, false,
+                                                             MailBox::SAVE_DOCUMENTS_WHOLE));
+        EXPECT_EQ(events.LastKind(), Kind::FAILED);
+        EXPECT_EQ(ReadFile(folder / "Scan.pdf"), "old scan");
+        EXPECT_EQ(veqtest::FolderEntries(folder.Path()), std::vector<std::string>{"Scan.pdf"});
+        if (c.fault == kDropTransfer) {
+            ASSERT_TRUE(veqtest::WaitFor([&] { return m_server->GetServerStatus() == VEQTypes::DISCONNECTED; }));
+            ASSERT_TRUE(m_server->Connect("guest", "", false));
+            mailbox = std::make_shared<ZeltoServerMailBox>(m_server.get(), "Accounting", "1234");
+        }
+    }
+}
+
+TEST_F(SaveTest, AClaimedPageCountBeyondTheJobsPagesMakesNoExtraFiles) {
+    zeltosim::JobOptions job = SmallJob(33, 2, {"JPEG"}, "Accounting");
+    job.attributes = {{"N_PAGES", "3000"}};
+    std::shared_ptr<ZeltoServerMailBox> mailbox = Open({job});
+    ASSERT_TRUE(mailbox);
+    SaveEventRecorder events(*mailbox);
+    VEQTypes::ScanRetriveAttribute request = Request(VEQTypes::JPEG, 0, 33);
+    EXPECT_TRUE(mailbox->SaveScanedJobToPathFromMailBox(Path("P.jpg"), request, false,
+                                                        MailBox::SAVE_PAGE_PER_FILE));
+    EXPECT_EQ(veqtest::FolderEntries(m_folder.Path()), (std::vector<std::string>{"P1.jpg", "P2.jpg"}));
+    EXPECT_EQ(ReadFile(Path("P2.jpg")), ExpectedContent(job, zeltosim::ContentFormat::JPEG, 2));
+    EXPECT_EQ(events.LastKind(), Kind::COMPLETED);
 }
 
 TEST_F(SaveTest, AFileThatCannotBeOpenedEndsInTheFailedEvent) {
@@ -254,7 +339,7 @@ TEST_F(SaveTest, AFileThatCannotBeOpenedEndsInTheFailedEvent) {
     EXPECT_EQ(events.Events().back().message, kFolderAccess);
 }
 
-TEST_F(SaveTest, ACancelMidTransferKeepsThePartialFileAndFails) {
+TEST_F(SaveTest, ACancelMidTransferLeavesNoFileAndFails) {
     zeltosim::JobOptions job = SmallJob(14, 1, {"PDF"}, "Accounting");
     job.paddingBytesPerPage = 3 * kMiB;
     std::shared_ptr<ZeltoServerMailBox> mailbox = Open({job});
@@ -269,7 +354,7 @@ TEST_F(SaveTest, ACancelMidTransferKeepsThePartialFileAndFails) {
                                                          MailBox::SAVE_DOCUMENTS_WHOLE));
     EXPECT_EQ(events.LastKind(), Kind::FAILED);
     EXPECT_EQ(events.Events().back().message, kUnexpected);
-    EXPECT_EQ(ReadFile(Path("Cut.pdf")).size(), kMiB);
+    EXPECT_TRUE(veqtest::FolderEntries(m_folder.Path()).empty());
 
     // The next save clears the flag and runs to its end.
     canceller.disconnect();
@@ -358,20 +443,21 @@ TEST_F(SaveTest, ATransferErrorEndsInTheFailedEvent) {
                                                          MailBox::SAVE_DOCUMENTS_WHOLE));
     EXPECT_EQ(events.LastKind(), Kind::FAILED);
     EXPECT_EQ(events.Events().back().message, kUnexpected);
-    EXPECT_EQ(ReadFile(Path("E.pdf")).size(), kMiB);
+    EXPECT_TRUE(veqtest::FolderEntries(m_folder.Path()).empty());
 }
 
-TEST_F(SaveTest, AFailedPageFailsThePageRouteButEveryPageIsTried) {
+TEST_F(SaveTest, AFailedPageEndsThePageRouteWithoutAskingForTheRest) {
     std::shared_ptr<ZeltoServerMailBox> mailbox = Open({SmallJob(20, 3, {"JPEG"}, "Accounting")});
     ASSERT_TRUE(mailbox);
     SaveEventRecorder events(*mailbox);
     Sim().FailTransfer(20, 0);  // the first data call of the job, page 1
+    Sim().ClearCalls();
     VEQTypes::ScanRetriveAttribute request = Request(VEQTypes::JPEG, 0, 20);
     EXPECT_FALSE(mailbox->SaveScanedJobToPathFromMailBox(Path("F.jpg"), request, false,
                                                          MailBox::SAVE_PAGE_PER_FILE));
-    EXPECT_EQ(events.Percents(), (std::vector<int>{0, 33, 66, 100, 100}));
-    EXPECT_EQ(events.LastKind(), Kind::FAILED);
-    EXPECT_TRUE(FileExists(Path("F3.jpg")));
+    EXPECT_EQ(events.Kinds(), (std::vector<int>{Kind::STARTED, Kind::FAILED}));
+    EXPECT_EQ(Sim().CallCount("SCAN_getDataInMailbox"), 1u);
+    EXPECT_TRUE(veqtest::FolderEntries(m_folder.Path()).empty());
 }
 
 TEST_F(SaveTest, AJobOfUnknownSizeReportsNoTransferPercent) {
@@ -400,6 +486,7 @@ TEST_F(SaveTest, ADroppedConnectionFailsTheSaveAndTheClientRecovers) {
     ASSERT_TRUE(events.WaitForEnd());
     EXPECT_EQ(events.LastKind(), Kind::FAILED);
     EXPECT_EQ(events.Events().back().message, kUnexpected);
+    EXPECT_TRUE(veqtest::FolderEntries(m_folder.Path()).empty());
 
     // The lost connection is noticed; a new login saves the job again.
     ASSERT_TRUE(veqtest::WaitFor([&] { return m_server->GetServerStatus() == VEQTypes::DISCONNECTED; }));
@@ -409,4 +496,72 @@ TEST_F(SaveTest, ADroppedConnectionFailsTheSaveAndTheClientRecovers) {
     EXPECT_TRUE(again->SaveScanedJobToPathFromMailBox(Path("D.pdf"), request, false,
                                                       MailBox::SAVE_DOCUMENTS_WHOLE));
     EXPECT_EQ(ReadFile(Path("D.pdf")), ExpectedContent(job, zeltosim::ContentFormat::PDF, 0));
+}
+
+namespace {
+
+// The first entry of folder whose name holds mark, "" while there is none.
+std::string EntryWith(const std::string& folder, const std::string& mark) {
+    for (const std::string& name : veqtest::FolderEntries(folder)) {
+        if (name.find(mark) != std::string::npos) return name;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+// A saving process killed mid-transfer leaves the old file under the final
+// name; the next save of that name removes what the killed one left.
+TEST(SaveKilled, AKillMidSaveKeepsTheOldFileAndTheNextSaveClearsTheRest) {
+    veqtest::TempDir folder;
+    veqtest::WriteFile(folder / "Scan.pdf", "old scan");
+    int portPipe[2];
+    ASSERT_EQ(pipe(portPipe), 0);
+    // Forked before any thread starts; the child learns the port once the controller listens.
+    const pid_t saver = fork();
+    ASSERT_GE(saver, 0);
+    if (saver == 0) {
+        close(portPipe[1]);
+        int port = 0;
+        if (read(portPipe[0], &port, sizeof port) != sizeof port) _exit(2);
+        setenv("VELLORA_PORT", std::to_string(port).c_str(), 1);
+        std::shared_ptr<ZeltoServer> server = mailboxtest::ConnectedServer();
+        if (!server) _exit(3);
+        ZeltoServerMailBox mailbox(server.get(), "Accounting", "1234");
+        VEQTypes::ScanRetriveAttribute request = Request(VEQTypes::PDF, 0, 40);
+        mailbox.SaveScanedJobToPathFromMailBox(folder / "Scan.pdf", request, false, MailBox::SAVE_DOCUMENTS_WHOLE);
+        _exit(4);
+    }
+    close(portPipe[0]);
+    servertest::SimulatedController controller(mailboxtest::EmptyMailboxesFixture());
+    zeltosim::JobOptions job = SmallJob(40, 1, {"PDF"}, "Accounting");
+    job.paddingBytesPerPage = 8 * kMiB;
+    controller.Sim().AddJob(job);
+    controller.Sim().SlowTransfer(40, 2 * kMiB);
+    const int port = controller.Sim().Port();
+    ASSERT_EQ(write(portPipe[1], &port, sizeof port), static_cast<ssize_t>(sizeof port));
+    close(portPipe[1]);
+
+    const std::string temporary = ".tmp-" + std::to_string(saver) + "-";
+    const bool writing = veqtest::WaitFor([&] {
+        const std::string name = EntryWith(folder.Path(), temporary);
+        struct stat info;
+        return !name.empty() && stat((folder / name).c_str(), &info) == 0 && info.st_size > 0;
+    });
+    kill(saver, SIGKILL);
+    int status = 0;
+    waitpid(saver, &status, 0);
+    ASSERT_TRUE(writing) << "the saver never started writing";
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(ReadFile(folder / "Scan.pdf"), "old scan");
+
+    controller.Sim().SlowTransfer(40, 0);
+    std::shared_ptr<ZeltoServer> server = mailboxtest::ConnectedServer();
+    ASSERT_TRUE(server);
+    ZeltoServerMailBox mailbox(server.get(), "Accounting", "1234");
+    VEQTypes::ScanRetriveAttribute request = Request(VEQTypes::PDF, 0, 40);
+    EXPECT_TRUE(mailbox.SaveScanedJobToPathFromMailBox(folder / "Scan.pdf", request, false,
+                                                       MailBox::SAVE_DOCUMENTS_WHOLE));
+    EXPECT_EQ(veqtest::FolderEntries(folder.Path()), std::vector<std::string>{"Scan.pdf"});
+    EXPECT_EQ(ReadFile(folder / "Scan.pdf"), ExpectedContent(job, zeltosim::ContentFormat::PDF, 0));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "PluginOutput.h"
 #include "TestSupport.h"
@@ -72,6 +73,39 @@ TEST(PluginOutput, AFileThatCannotBeOpenedIsSkippedAndTheRestGoOut) {
     EXPECT_EQ(report.m_written, 1u);
     EXPECT_EQ(report.m_failed, 1u);
     EXPECT_EQ(veqtest::ReadFile(folder / "Scan_image2.jpeg"), "two");
+}
+
+TEST(PluginOutput, AFullDiskLeavesNoPartOfAnImageAndKeepsTheOldFile) {
+    veqtest::SmallDisk disk(64 * 1024);
+    if (!disk.Mounted()) GTEST_SKIP() << "a small file system cannot be mounted here";
+    veqtest::WriteFile(disk / "Scan_image1.pdf", "old");
+    const std::vector<std::shared_ptr<veq::VEQScannedImage>> images = {
+        std::make_shared<MemoryImage>(veq::types::pdf, 0, Bytes(std::string(200000, 'x'))),
+        std::make_shared<MemoryImage>(veq::types::pdf, 0, Bytes("small")),
+    };
+    const OutputReport report = WriteScannedImages(disk.Path() + "/", images, MakeFormatTable());
+    EXPECT_EQ(report.m_written, 1u);
+    EXPECT_EQ(report.m_failed, 1u);
+    EXPECT_EQ(veqtest::ReadFile(disk / "Scan_image1.pdf"), "old");
+    EXPECT_EQ(veqtest::ReadFile(disk / "Scan_image2.pdf"), "small");
+    EXPECT_EQ(veqtest::FolderEntries(disk.Path()), (std::vector<std::string>{"Scan_image1.pdf", "Scan_image2.pdf"}));
+}
+
+TEST(PluginOutput, ALinkPlantedAtAnOutputNameLeavesItsTargetUntouched) {
+    veqtest::TempDir folder;
+    veqtest::TempDir elsewhere;
+    veqtest::WriteFile(elsewhere / "victim", "precious");
+    ASSERT_EQ(symlink((elsewhere / "victim").c_str(), (folder / "Mailbox_image1.jpeg").c_str()), 0);
+    const std::vector<std::shared_ptr<veq::VEQScannedImage>> images = {
+        std::make_shared<MemoryImage>(veq::types::jpeg, 1, Bytes("image")),
+    };
+    const OutputReport report = WriteScannedImages(folder.Path() + "/", images, MakeFormatTable());
+    EXPECT_EQ(report.m_written, 1u);
+    EXPECT_EQ(veqtest::ReadFile(elsewhere / "victim"), "precious");
+    struct stat info;
+    ASSERT_EQ(lstat((folder / "Mailbox_image1.jpeg").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(veqtest::ReadFile(folder / "Mailbox_image1.jpeg"), "image");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,6 +13,8 @@
 #include <set>
 #include <thread>
 #include <vector>
+
+#include <json/json.h>
 
 #include "LogTestSupport.h"
 #include "Logger.h"
@@ -110,7 +113,7 @@ TEST_F(LoggerTest, WithoutConfigurationWritesDefaultsAndLogsAtDebugIntoOneFile) 
     ASSERT_TRUE(CleanExit(result));
 
     EXPECT_EQ(veqtest::ReadFile(root.ConfigFile()), kDefaultConfiguration);
-    EXPECT_EQ(ModeOf(root.LogsDir()), 0777u) << "a new Logs folder is open to every user";
+    EXPECT_EQ(ModeOf(root.LogsDir()), 01777u) << "a new Logs folder is open to every user, each keeping their own files";
 
     const auto names = FileNames(root.LogsDir());
     ASSERT_EQ(names.size(), 1u);
@@ -166,6 +169,9 @@ INSTANTIATE_TEST_SUITE_P(
         LevelCase{"UnknownKeysIgnored", R"({"logSeverityLevel": "Warning", "unknownKey": [1, 2]})", {"Warning", "Error", "Critical", "Fatal"}}),
     [](const ::testing::TestParamInfo<LevelCase>& info) { return std::string(info.param.name); });
 
+// A configuration nested far deeper than any reader should follow.
+const std::string kDeeplyNested = "{\"logFileName\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
+
 // Files that cannot serve as a configuration: the defaults stay in force,
 // retention limits included, and the file is left as it is.
 struct UnreadableCase {
@@ -204,6 +210,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UnreadableCase{"ArrayForFlag", R"({"isConsoleLoggingOn": [true]})"},
                       UnreadableCase{"ArrayForName", R"({"logFileName": ["other"]})"},
                       UnreadableCase{"ObjectForLevel", R"({"logSeverityLevel": {"name": "Fatal"}})"},
+                      UnreadableCase{"NestedTooDeep", kDeeplyNested.c_str()},
                       // Good values beside a bad one are not applied either.
                       UnreadableCase{"GoodValuesBesideABadOne",
                                      R"({"maxTotalLogFilesRetained": 0, "logSeverityLevel": "Fatal", "maxLogFileSize": "x"})"}),
@@ -348,11 +355,114 @@ TEST_F(LoggerTest, SetLogDirectoryWithEmptyTextOrAfterTheFirstStatementChangesNo
     EXPECT_FALSE(veqtest::FileExists(folder + "/Logs"));
 }
 
-TEST_F(LoggerTest, ExistingLogsFolderKeepsItsMode) {
-    LogRoot::MakeDirs(root.LogsDir());
-    ASSERT_EQ(::chmod(root.LogsDir().c_str(), 0750), 0);
-    ASSERT_TRUE(CleanExit(root.Run(LogEachLevelAndExit)));
-    EXPECT_EQ(ModeOf(root.LogsDir()), 0750u);
+TEST_F(LoggerTest, ExistingLogsFolderKeepsItsModeButAnOpenOneGetsTheStickyBit) {
+    const struct {
+        mode_t before;
+        mode_t after;
+    } cases[] = {{0750, 0750}, {0777, 01777}, {01777, 01777}, {0755, 0755}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before);
+        LogRoot fresh;
+        LogRoot::MakeDirs(fresh.LogsDir());
+        ASSERT_EQ(::chmod(fresh.LogsDir().c_str(), c.before), 0);
+        ASSERT_TRUE(CleanExit(fresh.Run(LogEachLevelAndExit)));
+        EXPECT_EQ(ModeOf(fresh.LogsDir()), c.after);
+    }
+}
+
+// The name the first log file of a process gets, computed in that process.
+std::string FirstLogFile(const std::string& baseName) {
+    VEQLOG(Trace) << "below the level: builds the logger, opens no file";
+    std::wstring pattern = Logger::Get().GetLoggingFileName(baseName);
+    pattern.replace(pattern.find(L"%5N"), 3, L"00000");
+    return std::string(pattern.begin(), pattern.end());
+}
+
+TEST_F(LoggerTest, ALinkPlantedAtALogNameIsNeverWrittenThrough) {
+    veqtest::TempDir elsewhere;
+    const std::string victim = elsewhere / "victim";
+    veqtest::WriteFile(victim, "precious");
+    ASSERT_TRUE(CleanExit(root.Run([victim] {
+        if (::symlink(victim.c_str(), FirstLogFile("VEQLog").c_str()) != 0) return 2;
+        VEQLOG(Debug) << "line of this process";
+        return 0;
+    })));
+    EXPECT_EQ(veqtest::ReadFile(victim), "precious");
+    const auto names = FileNames(root.LogsDir());
+    ASSERT_EQ(names.size(), 1u) << "the next counter's file, beside the link";
+    EXPECT_TRUE(std::regex_match(names[0], std::regex(R"(VEQLog_\d{4}(_\d{2}){5}_00001\.log)"))) << names[0];
+    EXPECT_NE(veqtest::ReadFile(root.LogsDir() + names[0]).find("line of this process"), std::string::npos);
+}
+
+TEST_F(LoggerTest, BaseNamesAreTakenLiterallyAndThoseLeavingTheFolderAreReplaced) {
+    const struct {
+        const char* configured;
+        const char* pattern;
+    } cases[] = {
+        {"VEQ%dLog", R"(VEQ%dLog_\d{4}(_\d{2}){5}_00000\.log)"},
+        {"100%", R"(100%_\d{4}(_\d{2}){5}_00000\.log)"},
+        {"../Escaped", R"(VEQLog_\d{4}(_\d{2}){5}_00000\.log)"},
+        {"sub/Name", R"(VEQLog_\d{4}(_\d{2}){5}_00000\.log)"},
+        {"..", R"(VEQLog_\d{4}(_\d{2}){5}_00000\.log)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.configured);
+        LogRoot fresh;
+        Json::Value config(Json::objectValue);
+        config["logFileName"] = c.configured;
+        config["maxTotalLogFilesRetained"] = 0;
+        fresh.WriteConfig(config.toStyledString());
+        WriteOldLogFile(fresh.LogsDir(), "Old_2020_01_01_00_00_00_00000.log");
+        ASSERT_TRUE(CleanExit(fresh.Run(LogEachLevelAndExit)));
+        // Only this run's file is left: pruning knew it as the current run's.
+        const auto names = FileNames(fresh.LogsDir());
+        ASSERT_EQ(names.size(), 1u);
+        EXPECT_TRUE(std::regex_match(names[0], std::regex(c.pattern))) << names[0];
+        EXPECT_EQ(FileNames(fresh.ConfigDir()), std::vector<std::string>{"logconfig.json"});
+        EXPECT_FALSE(veqtest::FileExists(fresh.ConfigDir() + "sub"));
+    }
+}
+
+// Another program that still runs keeps its current log file through the
+// pruning of the ones that end.
+TEST_F(LoggerTest, PruningNeverDeletesTheCurrentFileOfALiveProcess) {
+    root.WriteConfig(R"({"logFileName": "Long"})");
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const std::string rootPath = root.Path();
+    const pid_t running = ::fork();
+    ASSERT_GE(running, 0);
+    if (running == 0) {
+        ::setenv("VEQ_ROOT", rootPath.c_str(), 1);
+        VEQLOG(Debug) << "long-running program";
+        const char byte = 1;
+        if (::write(ready[1], &byte, 1) != 1) ::_exit(2);
+        char wait;
+        if (::read(release[0], &wait, 1) != 1) ::_exit(3);
+        VEQLOG(Debug) << "still running";
+        ::_exit(0);  // no pruning of its own
+    }
+    char byte;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    // Its file, made to look older than any other.
+    const auto names = FileNames(root.LogsDir());
+    ASSERT_EQ(names.size(), 1u);
+    const std::string current = root.LogsDir() + "Long_2020_01_01_00_00_00_00000.log";
+    ASSERT_EQ(::rename((root.LogsDir() + names[0]).c_str(), current.c_str()), 0);
+    WriteOldLogFile(root.LogsDir(), "Long_2020_01_01_00_00_01_00000.log");
+
+    root.WriteConfig(R"({"logFileName": "Short", "maxTotalLogFilesRetained": 0})");
+    for (int run = 0; run < 3; ++run) ASSERT_TRUE(CleanExit(root.Run(LogEachLevelAndExit)));
+    EXPECT_TRUE(veqtest::FileExists(current));
+    EXPECT_FALSE(veqtest::FileExists(root.LogsDir() + "Long_2020_01_01_00_00_01_00000.log"));
+
+    ASSERT_EQ(::write(release[1], &byte, 1), 1);
+    int status = 0;
+    ::waitpid(running, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NE(veqtest::ReadFile(current).find("still running"), std::string::npos);
 }
 
 // Two processes that start logging in the same second compute the same file

@@ -173,6 +173,8 @@ TEST_F(PreferencesTest, FaultyFilesLeaveDefaultsAndStayUntouched) {
         "not json at all",
         "{\"ShouldShowPrivacyFolderWarningMessage\": \"0\"",
         std::string("{\"ShouldShowPrivacyFolderWarningMessage\": \"\xff\xfe\"}"),
+        "{\"ShouldShowPrivacyFolderWarningMessage\": \"0\", \"deep\": " + std::string(100000, '[') +
+            std::string(100000, ']') + "}",
     };
     for (const std::string& content : faulty) {
         WritePreferences(content);

@@ -1,6 +1,9 @@
 // Pruning of a log folder: order by the start time and counter in the names,
 // count and size limits, whole runs, stray files, and the current run.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -88,14 +91,46 @@ TEST_F(RetentionTest, CountLimitZeroKeepsTheNewestRunWhole) {
     EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::string>{Run(5, 0), Run(5, 1)}));
 }
 
-TEST_F(RetentionTest, StrayAndHiddenFilesCountAsOldestAndGoFirst) {
+TEST_F(RetentionTest, FilesNotNamedAsLogFilesAreNeitherCountedNorDeleted) {
     Make(Run(1));
     Make(Run(2));
     Make("notes.txt");
     Make(".DS_Store");
     Make("VEQLog_broken_00003.log");
-    Prune(LogRetentionPolicy{1, 100 * MiB, wxString()});
-    EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::string>{Run(1), Run(2)}));
+    Make("VEQLog_2026_12_09_08_20_00_00000.txt");
+    Prune(LogRetentionPolicy{0, 100 * MiB, wxString()});
+    EXPECT_EQ(FileNames(folder.Path()),
+              (std::vector<std::string>{".DS_Store", "VEQLog_2026_12_09_08_20_00_00000.txt", Run(2),
+                                        "VEQLog_broken_00003.log", "notes.txt"}));
+}
+
+// Links in the folder, to files or to folders, are neither followed nor deleted.
+TEST_F(RetentionTest, LinksAreNeverFollowed) {
+    veqtest::TempDir elsewhere;
+    veqtest::WriteFile(elsewhere / "victim", "precious");
+    veqtest::WriteFile(elsewhere / Run(0), "another user's log");
+    Make(Run(3));
+    ASSERT_EQ(::symlink((elsewhere / "victim").c_str(), Path(Run(1)).c_str()), 0);
+    ASSERT_EQ(::symlink(elsewhere.Path().c_str(), Path("linked").c_str()), 0);
+    Prune(LogRetentionPolicy{0, 100 * MiB, wxString()});
+    EXPECT_EQ(veqtest::ReadFile(elsewhere / "victim"), "precious");
+    EXPECT_EQ(veqtest::ReadFile(elsewhere / Run(0)), "another user's log");
+    struct stat info;
+    EXPECT_EQ(::lstat(Path(Run(1)).c_str(), &info), 0);
+    EXPECT_TRUE(veqtest::FileExists(Path(Run(3))));
+}
+
+// A process holds a lock on each log file it still writes.
+TEST_F(RetentionTest, AFileLockedByItsWriterStays) {
+    Make(Run(1));
+    Make(Run(2));
+    Make(Run(3));
+    const int fd = ::open(Path(Run(1)).c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_SH), 0);
+    Prune(LogRetentionPolicy{0, 100 * MiB, wxString()});
+    ::close(fd);
+    EXPECT_EQ(FileNames(folder.Path()), (std::vector<std::string>{Run(1), Run(3)}));
 }
 
 TEST_F(RetentionTest, FilesInSubfoldersAreCountedAndDeletedLikeTheOthers) {

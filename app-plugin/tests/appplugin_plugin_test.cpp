@@ -57,6 +57,30 @@ TEST_F(AppPluginTest, RetrievalAsksForTheJobsFormatsAndSavesItWhole) {
     EXPECT_TRUE(plugin.OnDownloadCompleted());
 }
 
+// The controller's job name is proposed as a file name only once it cannot
+// leave the folder the user is in.
+TEST_F(AppPluginTest, TheProposedFileNameIsTheJobNameMadeSafe) {
+    const struct {
+        const char* job;
+        const char* proposed;
+    } cases[] = {
+        {"Invoice", "Invoice"},
+        {"../../outside/Scan", "____outside_Scan"},
+        {"a/b", "a_b"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.job);
+        auto mailbox = std::make_shared<FakeMailBox>("Accounting");
+        mailbox->AddJob(7, c.job, 1);
+        mailbox->m_jobFormats[7] = {VEQTypes::PDF};
+        ScriptedPrompts prompts({{false, wxString(), 0}});
+        Plugin plugin;
+        EXPECT_EQ(plugin.InitMailBoxRetrive(mailbox, Job(7, c.job)), 3);
+        ASSERT_EQ(prompts.m_asked.size(), 1u);
+        EXPECT_EQ(prompts.m_asked[0].name, c.proposed);
+    }
+}
+
 TEST_F(AppPluginTest, RetrievalAnswersForEveryWayItCanEnd) {
     const struct {
         const char* name;

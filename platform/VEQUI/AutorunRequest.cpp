@@ -31,6 +31,19 @@ AutorunRequest AutorunRequest::Parse(const wxString& text) {
         return request;
     }
     wxString rest;
+    if (text.StartsWith("map:", &rest)) {
+        const wxString afterName = rest.AfterFirst(':');
+        const int folderStart = afterName.Find(":/");
+        if (!rest.Contains(":") || folderStart == wxNOT_FOUND) {
+            request.m_kind = INVALID;
+            return request;
+        }
+        request.m_kind = MAP;
+        request.m_mailboxName = rest.BeforeFirst(':');
+        request.m_mailboxPassword = afterName.Left(folderStart);
+        request.m_folder = afterName.Mid(folderStart + 1);
+        return request;
+    }
     if (!text.StartsWith("mailbox:", &rest)) {
         request.m_kind = INVALID;
         return request;

@@ -1,5 +1,7 @@
 #include "MailboxPage.h"
 
+#include <algorithm>
+
 #include <wx/button.h>
 #include <wx/intl.h>
 #include <wx/listctrl.h>
@@ -11,7 +13,9 @@ namespace {
 
 enum Column { NAME_COLUMN = 0, PAGES_COLUMN, SIZE_COLUMN, DATE_COLUMN };
 
-constexpr int kSizeColumnWidth = 64;
+// Room around a cell's text, and the least a job's name gets.
+constexpr int kCellPadding = 16;
+constexpr int kMinNameWidth = 90;
 
 wxButton* MakeButton(wxWindow* parent, const wxString& label, const wxString& name) {
     return new wxButton(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0,
@@ -43,14 +47,35 @@ MailboxPage::MailboxPage(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
     m_caption = new wxStaticText(this, wxID_ANY, _("No mailbox open."));
     m_list = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                             wxLC_REPORT | wxLC_SINGLE_SEL, wxDefaultValidator, "JobList");
-    m_list->AppendColumn(_("Name"), wxLIST_FORMAT_LEFT, 118);
-    m_list->AppendColumn(_("Pages"), wxLIST_FORMAT_RIGHT, 44);
-    m_list->AppendColumn(_("Size"), wxLIST_FORMAT_RIGHT, kSizeColumnWidth);
-    m_list->AppendColumn(_("Date"), wxLIST_FORMAT_LEFT, 172);
+    m_list->AppendColumn(_("Name"), wxLIST_FORMAT_LEFT);
+    m_list->AppendColumn(_("Pages"), wxLIST_FORMAT_RIGHT);
+    m_list->AppendColumn(_("Size"), wxLIST_FORMAT_RIGHT);
+    m_list->AppendColumn(_("Date"), wxLIST_FORMAT_LEFT);
+    m_list->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        CallAfter(&MailboxPage::FitColumns);  // once the new client size is known
+    });
+    // A column dragged wider would push the others out of view: the columns
+    // go back to fitting their texts.
+    m_list->Bind(wxEVT_LIST_COL_END_DRAG, [this](wxListEvent& event) {
+        event.Skip();
+        CallAfter(&MailboxPage::FitColumns);
+    });
+    // The rows are drawn by the list's first child window (the header is the
+    // second), which gets the mouse.
+    if (!m_list->GetChildren().empty()) {
+        m_list->GetChildren().front()->Bind(wxEVT_MOTION, &MailboxPage::OnListMotion, this);
+    }
 
     m_retrieveButton = MakeButton(this, _("Retrieve"), "RetrieveJob");
     m_deleteButton = MakeButton(this, _("Delete"), "DeleteJob");
     m_refreshButton = MakeButton(this, _("Refresh"), "RefreshJobs");
+    // Narrower than a default button of its long label (which leaves no gap before Delete in
+    // the opening width): its label with a little padding, as tall as the row.
+    m_mapButton = new wxButton(this, wxID_ANY, _("Map to Folder..."), wxDefaultPosition, wxDefaultSize,
+                               wxBU_EXACTFIT, wxDefaultValidator, "MapToFolder");
+    m_mapButton->SetMinSize(wxSize(m_mapButton->GetBestSize().x + 16, -1));
+    m_mapButton->Hide();
 
     m_openButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Call(m_onOpen); });
     m_name->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { Call(m_onOpen); });
@@ -59,12 +84,14 @@ MailboxPage::MailboxPage(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
     m_list->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { Call(m_onRetrieve); });
     m_deleteButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Call(m_onDelete); });
     m_refreshButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Call(m_onRefresh); });
+    m_mapButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Call(m_onMapToFolder); });
 
     auto* openRow = new wxBoxSizer(wxHORIZONTAL);
     openRow->Add(grid, 1, wxEXPAND);
     openRow->Add(m_openButton, 0, wxALIGN_BOTTOM | wxLEFT, 10);
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->Add(m_refreshButton, 0);
+    buttons->Add(m_mapButton, 0, wxEXPAND | wxLEFT | wxRIGHT, 8);
     buttons->AddStretchSpacer(1);
     buttons->Add(m_deleteButton, 0, wxRIGHT, 8);
     buttons->Add(m_retrieveButton, 0);
@@ -92,7 +119,8 @@ void MailboxPage::SetCredentials(const wxString& name, const wxString& password)
 }
 
 void MailboxPage::ShowMailbox(const wxString& name, const std::vector<VEQTypes::VEQScannedJob>& jobs) {
-    m_caption->SetLabel(wxString::Format(_("Jobs in mailbox \"%s\":"), name));
+    m_caption->SetLabel(name.empty() ? _("Jobs in the default mailbox:")
+                                     : wxString::Format(_("Jobs in mailbox \"%s\":"), name));
     SetJobs(jobs);
 }
 
@@ -114,8 +142,57 @@ void MailboxPage::CloseMailbox(const wxString& notice) {
 
 void MailboxPage::SetSizeColumnHidden(bool hidden) {
     m_sizeHidden = hidden;
-    m_list->SetColumnWidth(SIZE_COLUMN, hidden ? 0 : kSizeColumnWidth);
     FillList();
+}
+
+void MailboxPage::FitColumns() {
+    const int columns = m_list->GetColumnCount();
+    std::vector<int> widths(static_cast<size_t>(columns), 0);
+    for (int column = 0; column < columns; ++column) {
+        wxListItem header;
+        header.SetMask(wxLIST_MASK_TEXT);
+        m_list->GetColumn(column, header);
+        widths[column] = m_list->GetTextExtent(header.GetText()).GetWidth() + kCellPadding;
+        for (long row = 0; row < m_list->GetItemCount(); ++row) {
+            const int width = m_list->GetTextExtent(m_list->GetItemText(row, column)).GetWidth() + kCellPadding;
+            widths[column] = std::max(widths[column], width);
+        }
+    }
+    if (m_sizeHidden) {
+        widths[SIZE_COLUMN] = 0;
+    }
+    int others = 0;
+    for (int column = 0; column < columns; ++column) {
+        others += column == NAME_COLUMN ? 0 : widths[column];
+    }
+    // The name takes what the other columns leave; a long one is cut, and
+    // its row's tooltip shows it whole.
+    const int room = m_list->GetClientSize().GetWidth() - others;
+    widths[NAME_COLUMN] = std::max(room, kMinNameWidth);
+    for (int column = 0; column < columns; ++column) {
+        if (m_list->GetColumnWidth(column) != widths[column]) {
+            m_list->SetColumnWidth(column, widths[column]);
+        }
+    }
+}
+
+void MailboxPage::OnListMotion(wxMouseEvent& event) {
+    event.Skip();
+    auto* rows = wxDynamicCast(event.GetEventObject(), wxWindow);
+    if (!rows) {
+        return;
+    }
+    int flags = 0;
+    const long row = m_list->HitTest(event.GetPosition(), flags);
+    const wxString tip =
+        row >= 0 && static_cast<size_t>(row) < m_jobs.size() ? m_jobs[static_cast<size_t>(row)].m_name : wxString();
+    if (rows->GetToolTipText() != tip) {
+        if (tip.empty()) {
+            rows->UnsetToolTip();
+        } else {
+            rows->SetToolTip(tip);
+        }
+    }
 }
 
 void MailboxPage::FillList() {
@@ -128,6 +205,7 @@ void MailboxPage::FillList() {
         m_list->SetItem(row, DATE_COLUMN, job.m_dateText);
         m_list->SetItemData(row, static_cast<long>(i));
     }
+    FitColumns();
 }
 
 bool MailboxPage::SelectJob(int jobId) {
@@ -159,6 +237,11 @@ const VEQTypes::VEQScannedJob* MailboxPage::FindJob(int jobId) const {
     return nullptr;
 }
 
+void MailboxPage::ShowMapButton() {
+    m_mapButton->Show();
+    Layout();
+}
+
 void MailboxPage::UpdateControls(bool connected, bool mailboxOpen, bool idle) {
     m_name->Enable(connected && idle);
     m_password->Enable(connected && idle);
@@ -167,4 +250,5 @@ void MailboxPage::UpdateControls(bool connected, bool mailboxOpen, bool idle) {
     m_retrieveButton->Enable(mailboxOpen && idle);
     m_deleteButton->Enable(mailboxOpen && idle);
     m_refreshButton->Enable(mailboxOpen && idle);
+    m_mapButton->Enable(mailboxOpen && idle);
 }

@@ -1,5 +1,9 @@
 // A mailbox: its name and password, the list of its scanned jobs (name,
-// pages, size, date) and the buttons that retrieve, delete and refresh.
+// pages, size, date) and the buttons that retrieve, delete and refresh; in the
+// main application also the one that maps the mailbox to a folder. The
+// list takes the room the page has: pages, size and date are as wide as
+// their texts, the name gets the rest, and a job's whole name shows as the
+// tooltip of its row.
 #pragma once
 
 #include <functional>
@@ -10,6 +14,7 @@
 #include "VEQTypes.h"
 
 class wxButton;
+class wxMouseEvent;
 class wxListCtrl;
 class wxStaticText;
 class wxTextCtrl;
@@ -26,10 +31,14 @@ public:
     void SetJobs(const std::vector<VEQTypes::VEQScannedJob>& jobs);
     void CloseMailbox(const wxString& notice);
     void SetSizeColumnHidden(bool hidden);
+    size_t GetJobCount() const { return m_jobs.size(); }
     bool SelectJob(int jobId);
     // Null when no job is selected.
     const VEQTypes::VEQScannedJob* GetSelectedJob() const;
     const VEQTypes::VEQScannedJob* FindJob(int jobId) const;
+
+    // Offers "Map to Folder..." (m_onMapToFolder) while a mailbox is open.
+    void ShowMapButton();
 
     // connected: a server is connected; idle: no activity runs.
     void UpdateControls(bool connected, bool mailboxOpen, bool idle);
@@ -38,9 +47,12 @@ public:
     std::function<void()> m_onRetrieve;
     std::function<void()> m_onDelete;
     std::function<void()> m_onRefresh;
+    std::function<void()> m_onMapToFolder;
 
 private:
     void FillList();
+    void FitColumns();
+    void OnListMotion(wxMouseEvent& event);
 
     std::vector<VEQTypes::VEQScannedJob> m_jobs;
     bool m_sizeHidden = false;
@@ -52,4 +64,5 @@ private:
     wxButton* m_retrieveButton;
     wxButton* m_deleteButton;
     wxButton* m_refreshButton;
+    wxButton* m_mapButton;
 };

@@ -1,6 +1,7 @@
 #include "VEQUI.h"
 
-#include <wx/aboutdlg.h>
+#include <algorithm>
+
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
@@ -11,8 +12,11 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include "DropwellTypes.h"
+#include "DropwellUIEntryPoints.h"
 #include "Logger.h"
 #include "MailboxPage.h"
+#include "MappingAutorun.h"
 #include "ScanPage.h"
 #include "VEQConfig.h"
 #include "VEQDataSource.h"
@@ -23,6 +27,16 @@ namespace {
 std::pair<bool, VEQTypes::FileFormat> ForcedFormatOf(const std::shared_ptr<VEQUILaunchContext>& context) {
     auto zelto = std::dynamic_pointer_cast<ZeltoVEQUILaunchContext>(context);
     return zelto ? zelto->GetFormat() : std::make_pair(false, VEQTypes::PDF);
+}
+
+wxString ServerChoiceLabel(const wxString& address, const wxString& name) {
+    return name.empty() ? address : wxString::Format("%s (%s)", name, address);
+}
+
+// The folder the application's save chooser used last (where a job just went).
+wxString LastSaveFolder() {
+    std::shared_ptr<VEQConfig> config = VEQDataSource::Get().GetConfig();
+    return config ? config->GetLastSaveJobPath() : wxString();
 }
 
 }  // namespace
@@ -60,10 +74,17 @@ VEQUI::~VEQUI() {
 void VEQUI::BuildControls() {
     m_serverCombo = new wxComboBox(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, 0,
                                    nullptr, wxTE_PROCESS_ENTER, wxDefaultValidator, "ServerAddress");
-    m_findButton = new wxButton(this, wxID_ANY, _("Find"), wxDefaultPosition, wxDefaultSize, 0,
+    // As narrow as their labels, so that the field keeps room for a controller's name.
+    m_findButton = new wxButton(this, wxID_ANY, _("Find"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT,
                                 wxDefaultValidator, "FindServers");
-    m_connectButton = new wxButton(this, wxID_ANY, _("Connect"), wxDefaultPosition, wxDefaultSize, 0,
-                                   wxDefaultValidator, "ConnectServer");
+    m_connectButton = new wxButton(this, wxID_ANY, _("Connect"), wxDefaultPosition, wxDefaultSize,
+                                   wxBU_EXACTFIT, wxDefaultValidator, "ConnectServer");
+    const int padding = 2 * FromDIP(12);
+    m_findButton->SetMinSize(wxSize(m_findButton->GetTextExtent(_("Find")).GetWidth() + padding, -1));
+    m_connectButton->SetMinSize(wxSize(std::max(m_connectButton->GetTextExtent(_("Connect")).GetWidth(),
+                                                m_connectButton->GetTextExtent(_("Disconnect")).GetWidth()) +
+                                           padding,
+                                       -1));
     m_connectionText = new wxStaticText(this, wxID_ANY, _("Not connected"), wxDefaultPosition,
                                         wxDefaultSize, wxST_ELLIPSIZE_END, "ConnectionStatus");
     m_notebook = new wxNotebook(this, wxID_ANY);
@@ -82,7 +103,10 @@ void VEQUI::BuildControls() {
     m_cancelButton = new wxButton(this, wxID_ANY, _("Cancel"), wxDefaultPosition, wxDefaultSize, 0,
                                   wxDefaultValidator, "CancelOperation");
     m_progressText = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
-                                      wxST_ELLIPSIZE_END, "ProgressText");
+                                      wxST_ELLIPSIZE_END | wxST_NO_AUTORESIZE, "ProgressText");
+    // Its best width is the whole text's: without a small minimum and with resizing to the
+    // label, a long message (a mapped folder's path) runs past the window instead of being cut.
+    m_progressText->SetMinSize(wxSize(1, -1));
 
     auto* serverRow = new wxBoxSizer(wxHORIZONTAL);
     serverRow->Add(new wxStaticText(this, wxID_ANY, _("Controller:")), 0,
@@ -103,12 +127,7 @@ void VEQUI::BuildControls() {
     if (!m_controller->IsPluginMode()) {
         auto* about = new wxButton(this, wxID_ABOUT, _("About"), wxDefaultPosition, wxDefaultSize,
                                    wxBU_EXACTFIT, wxDefaultValidator, "About");
-        about->Bind(wxEVT_BUTTON, [](wxCommandEvent&) {
-            wxAboutDialogInfo info;
-            info.SetName(VEQUIUtil::GetAppName());
-            info.SetDescription(_("Scanning client for Zelto print controllers."));
-            wxAboutBox(info);
-        });
+        about->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ShowVEQAboutScreen(wxGetTopLevelParent(this)); });
         sizer->Add(about, 0, wxALIGN_RIGHT | wxRIGHT | wxBOTTOM, 12);
     }
     SetSizer(sizer);
@@ -117,14 +136,23 @@ void VEQUI::BuildControls() {
     m_serverCombo->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { OnConnectButton(); });
     m_findButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
         m_findButton->Disable();
+        m_foundAddresses.clear();
         SetProgressText(_("Looking for controllers..."));
         m_controller->DiscoverServers();
     });
     m_cancelButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { m_controller->Cancel(); });
+    m_notebook->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this](wxBookCtrlEvent& event) {
+        ShowMessage();
+        event.Skip();
+    });
     m_mailboxPage->m_onOpen = [this]() { OnOpenMailbox(); };
     m_mailboxPage->m_onRetrieve = [this]() { OnRetrieve(); };
     m_mailboxPage->m_onDelete = [this]() { OnDelete(); };
     m_mailboxPage->m_onRefresh = [this]() { m_controller->RefreshMailbox(); };
+    if (!m_controller->IsPluginMode()) {
+        m_mailboxPage->m_onMapToFolder = [this]() { OnMapToFolder(); };
+        m_mailboxPage->ShowMapButton();
+    }
     m_scanPage->m_onScan = [this]() { OnScan(); };
     UpdateControls();
 }
@@ -134,7 +162,7 @@ void VEQUI::StartUp() {
     wxString server = AutorunRequest::ServerFromEnvironment();
     if (config) {
         for (const VEQConfig::VEQConfigServerEntry& entry : config->GetRecentServers()) {
-            AddServerChoice(entry.m_ip);
+            AddServerChoice(entry.m_ip, entry.m_name);
         }
         if (server.empty()) {
             server = config->GetCurrentServer().m_ip;
@@ -148,20 +176,72 @@ void VEQUI::StartUp() {
     } else {
         // Nothing chosen yet: offer the controllers that answer.
         m_findButton->Disable();
+        m_foundAddresses.clear();
         SetProgressText(_("Looking for controllers..."));
         m_controller->DiscoverServers();
     }
 }
 
-void VEQUI::AddServerChoice(const wxString& address) {
-    if (!address.empty() && m_serverCombo->FindString(address, true) == wxNOT_FOUND) {
-        m_serverCombo->Append(address);
+void VEQUI::AddServerChoice(const wxString& address, const wxString& name) {
+    if (address.empty()) {
+        return;
+    }
+    const wxString label = ServerChoiceLabel(address, name);
+    for (unsigned i = 0; i < m_serverCombo->GetCount(); ++i) {
+        auto* data = static_cast<wxStringClientData*>(m_serverCombo->GetClientObject(i));
+        if (data && data->GetData() == address) {
+            if (!name.empty() && m_serverCombo->GetString(i) != label) {
+                const bool shown = m_serverCombo->GetValue() == m_serverCombo->GetString(i);
+                m_serverCombo->SetString(i, label);
+                if (shown) {
+                    m_serverCombo->SetValue(label);
+                }
+            }
+            return;
+        }
+    }
+    m_serverCombo->Append(label, new wxStringClientData(address));
+}
+
+wxString VEQUI::ChosenAddress() const {
+    const wxString value = m_serverCombo->GetValue().Strip(wxString::both);
+    for (unsigned i = 0; i < m_serverCombo->GetCount(); ++i) {
+        auto* data = static_cast<wxStringClientData*>(m_serverCombo->GetClientObject(i));
+        if (data && m_serverCombo->GetString(i) == value) {
+            return data->GetData();
+        }
+    }
+    return value;
+}
+
+void VEQUI::SetProgressText(const wxString& text, MessagePage page) {
+    m_message = text;
+    m_messagePage = page;
+    m_messageIsJobCount = false;
+    ShowMessage();
+}
+
+void VEQUI::ShowMessage() {
+    const MessagePage current =
+        m_notebook->GetCurrentPage() == m_mailboxPage ? MessagePage::MAILBOX : MessagePage::SCAN;
+    const bool shown = m_messagePage == MessagePage::ALL || m_messagePage == current;
+    const wxString text = shown ? m_message : wxString();
+    m_progressText->SetLabel(text);
+    m_progressText->SetToolTip(text);
+    if (!shown) {
+        m_gauge->SetValue(0);
+    } else if (m_gaugeValue < 0) {
+        m_gauge->Pulse();
+    } else {
+        m_gauge->SetValue(m_gaugeValue > 100 ? 100 : m_gaugeValue);
     }
 }
 
-void VEQUI::SetProgressText(const wxString& text) {
-    m_progressText->SetLabel(text);
-    m_progressText->SetToolTip(text);
+void VEQUI::ShowJobCount() {
+    SetProgressText(wxString::Format(_("%u job(s) in the mailbox."),
+                                     static_cast<unsigned>(m_mailboxPage->GetJobCount())),
+                    MessagePage::MAILBOX);
+    m_messageIsJobCount = true;
 }
 
 void VEQUI::UpdateControls() {
@@ -169,10 +249,9 @@ void VEQUI::UpdateControls() {
     const bool idle = activity == VEQUIController::Activity::NONE;
     const bool connected = m_controller->IsConnected();
     m_serverCombo->Enable(idle && !connected);
-    m_connectButton->Enable(idle);
+    m_connectButton->Enable(idle || connected);
     m_connectButton->SetLabel(connected ? _("Disconnect") : _("Connect"));
-    m_cancelButton->Enable(activity == VEQUIController::Activity::SCANNING ||
-                           activity == VEQUIController::Activity::RETRIEVING);
+    m_cancelButton->Enable(!idle);
     m_scanPage->EnableScan(idle && connected && m_scanAllowed);
     m_mailboxPage->UpdateControls(connected, m_controller->HasMailbox(), idle);
     Layout();
@@ -205,7 +284,7 @@ void VEQUI::OnConnectButton() {
         m_controller->Disconnect();
         return;
     }
-    const wxString address = m_serverCombo->GetValue().Strip(wxString::both);
+    const wxString address = ChosenAddress();
     if (address.empty()) {
         SetProgressText(_("Type or choose the address of a controller."));
         return;
@@ -245,6 +324,18 @@ void VEQUI::OnScan() {
     m_controller->StartScan(MakeScanAttributes(m_scanPage->GetOptions(), m_scanPage->GetSelection()));
 }
 
+void VEQUI::OnMapToFolder() {
+    stMailBoxInfo mailbox{m_connection.m_ip, m_connection.m_name, m_openMailboxName, m_openMailboxName,
+                          m_openMailboxPassword};
+    wxString text;
+    const int mapped = DoDropwellUI(&mailbox, &text, wxGetTopLevelParent(this));
+    wxString folder;
+    GetDropwellStatus(&mailbox, &folder);
+    VEQLOG(Debug) << "Mailbox " << m_openMailboxName << " mapped: " << mapped << " folder: " << folder;
+    SetProgressText(mapped == 1 ? wxString::Format(_("The mailbox is mapped to %s."), folder)
+                                : _("The mailbox is not mapped to a folder."));
+}
+
 void VEQUI::OnTopLevelClose(wxCloseEvent& event) {
     m_controller->Cancel();
     event.Skip();
@@ -256,11 +347,20 @@ void VEQUI::OnActivityChanged(VEQUIController::Activity activity) {
     switch (activity) {
     case VEQUIController::Activity::CONNECTING:
         m_connectionText->SetLabel(wxString::Format(_("Connecting to %s..."), m_serverCombo->GetValue()));
+        m_gaugeValue = -1;
+        SetProgressText(wxString());
         break;
     case VEQUIController::Activity::OPENING_MAILBOX:
+        m_mailboxPage->CloseMailbox(_("Opening the mailbox..."));
+        m_gaugeValue = -1;
         SetProgressText(_("Opening the mailbox..."));
         break;
+    case VEQUIController::Activity::REFRESHING:
+        m_gaugeValue = -1;
+        SetProgressText(_("Refreshing the list of jobs..."));
+        break;
     case VEQUIController::Activity::DELETING_JOB:
+        m_gaugeValue = -1;
         SetProgressText(_("Deleting the job..."));
         break;
     default:
@@ -273,8 +373,11 @@ void VEQUI::OnConnected(const VEQUIController::ConnectionDetails& details) {
     m_connectionText->SetLabel(wxString::Format(_("Connected to %s (%s)"),
                                                 details.m_name.empty() ? details.m_ip : details.m_name,
                                                 details.m_ip));
-    AddServerChoice(details.m_ip);
-    m_serverCombo->SetValue(details.m_ip);
+    m_serverLabel = details.m_label;
+    m_gaugeValue = 0;
+    AddServerChoice(details.m_ip, details.m_name);
+    m_serverCombo->SetValue(ServerChoiceLabel(details.m_ip, details.m_name));
+    m_connection = details;
     m_scanAllowed = details.m_scanSupported;
     m_scanPage->SetOptions(details.m_scanOptions);
     m_scanPage->SetNotice(m_scanAllowed ? wxString()
@@ -295,18 +398,23 @@ void VEQUI::OnConnected(const VEQUIController::ConnectionDetails& details) {
         m_notebook->SetSelection(static_cast<size_t>(m_notebook->FindPage(m_scanPage)));
         const ScanSettingOptions& options = m_scanPage->GetOptions();
         m_controller->StartScan(MakeScanAttributes(options, ScanSettingSelection::Defaults(options)));
-    } else if (m_autorun.m_kind == AutorunRequest::MAILBOX) {
+    } else if (m_autorun.m_kind == AutorunRequest::MAP && m_controller->IsPluginMode()) {
+        FailAutorun(_("Mailboxes are mapped to folders in the main application only."));
+    } else if (m_autorun.m_kind == AutorunRequest::MAILBOX || m_autorun.m_kind == AutorunRequest::MAP) {
         m_notebook->SetSelection(static_cast<size_t>(m_notebook->FindPage(m_mailboxPage)));
         m_mailboxPage->SetCredentials(m_autorun.m_mailboxName, m_autorun.m_mailboxPassword);
         m_controller->OpenMailbox(m_autorun.m_mailboxName, m_autorun.m_mailboxPassword);
     } else {
-        FailAutorun(_("VEQUI_AUTORUN is neither \"scan\" nor \"mailbox:<name>:<password>[:<job id>]\"."));
+        FailAutorun(_("VEQUI_AUTORUN is neither \"scan\", \"mailbox:<name>:<password>[:<job id>]\" nor "
+                      "\"map:<name>:<password>:<folder>\"."));
     }
 }
 
 void VEQUI::OnConnectFailed(const wxString& ip) {
     const wxString text = wxString::Format(_("Connection to %s failed."), ip);
     m_connectionText->SetLabel(text);
+    m_gaugeValue = 0;
+    ShowMessage();
     UpdateControls();
     FailAutorun(text);
 }
@@ -319,14 +427,36 @@ void VEQUI::OnServerStatusChanged(VEQTypes::ServerStatus status) {
     m_scanAllowed = false;
     m_scanPage->Clear();
     m_mailboxPage->CloseMailbox(_("No mailbox open."));
+    m_gaugeValue = 0;
+    SetProgressText(wxString());
     UpdateControls();
-    FailAutorun(_("The connection to the controller was lost."));
+    FailAutorun(_("Disconnected."));
+}
+
+void VEQUI::OnConnectionLost(const wxString& message) {
+    m_connectionText->SetLabel(wxString::Format(_("Connection to %s lost"), m_serverLabel));
+    m_scanAllowed = false;
+    m_scanPage->Clear();
+    m_mailboxPage->CloseMailbox(_("No mailbox open."));
+    m_gaugeValue = 0;
+    SetProgressText(message);
+    UpdateControls();
+    FailAutorun(message);
 }
 
 void VEQUI::OnMailboxOpened(const wxString& name, const std::vector<VEQTypes::VEQScannedJob>& jobs) {
     m_mailboxPage->ShowMailbox(name, jobs);
-    SetProgressText(wxString::Format(_("%u job(s) in the mailbox."), static_cast<unsigned>(jobs.size())));
+    m_openMailboxName = name;
+    m_openMailboxPassword = m_mailboxPage->GetMailboxPassword();
+    m_gaugeValue = 0;
+    ShowJobCount();
     UpdateControls();
+    if (m_autorunPending && m_autorun.m_kind == AutorunRequest::MAP) {
+        m_autorunPending = false;
+        AnswerNextMappingDialog(m_autorun.m_folder);
+        OnMapToFolder();
+        return;
+    }
     if (!m_autorunPending || m_autorun.m_kind != AutorunRequest::MAILBOX) {
         return;
     }
@@ -345,14 +475,21 @@ void VEQUI::OnMailboxOpened(const wxString& name, const std::vector<VEQTypes::VE
 }
 
 void VEQUI::OnMailboxRefused(const wxString& name) {
-    const wxString text = wxString::Format(_("The mailbox \"%s\" or its password is not correct."), name);
-    SetProgressText(text);
+    const wxString text =
+        name.empty() ? _("The password of the default mailbox is not correct.")
+                     : wxString::Format(_("The mailbox \"%s\" or its password is not correct."), name);
+    m_mailboxPage->CloseMailbox(_("No mailbox open."));
+    m_gaugeValue = 0;
+    SetProgressText(text, MessagePage::MAILBOX);
     UpdateControls();
     FailAutorun(text);
 }
 
 void VEQUI::OnJobsChanged(const std::vector<VEQTypes::VEQScannedJob>& jobs) {
     m_mailboxPage->SetJobs(jobs);
+    if (m_messageIsJobCount) {
+        ShowJobCount();
+    }
 }
 
 void VEQUI::OnAlert(const wxString& text) {
@@ -362,42 +499,59 @@ void VEQUI::OnAlert(const wxString& text) {
     } else {
         m_scanAllowed = false;
         m_scanPage->SetNotice(text);
-        SetProgressText(text);
+        SetProgressText(text, MessagePage::SCAN);
     }
     UpdateControls();
 }
 
 void VEQUI::OnProgress(const wxString& text, int percent) {
+    m_gaugeValue = percent;
     SetProgressText(text);
-    if (percent < 0) {
-        m_gauge->Pulse();
-    } else {
-        m_gauge->SetValue(percent > 100 ? 100 : percent);
-    }
 }
 
 void VEQUI::OnOperationFinished(VEQUIController::Operation operation, VEQUIController::Outcome outcome,
                                 const wxString& message) {
-    m_gauge->SetValue(outcome == VEQUIController::Outcome::DONE ? 100 : 0);
+    using Operation = VEQUIController::Operation;
+    m_gaugeValue = outcome == VEQUIController::Outcome::DONE ? 100 : 0;
+    const MessagePage page = operation == Operation::SCAN      ? MessagePage::SCAN
+                             : operation == Operation::CONNECT ? MessagePage::ALL
+                                                               : MessagePage::MAILBOX;
+    // The application's plug-in saves where its chooser pointed; inside the
+    // plug-in dialog the host writes the files out.
+    const wxString folder = m_controller->IsPluginMode() ? wxString() : LastSaveFolder();
     wxString text = message;
-    if (outcome == VEQUIController::Outcome::CANCELLED) {
+    if (outcome == VEQUIController::Outcome::CANCELLED && message.empty()) {
         text = _("Cancelled.");
     } else if (outcome == VEQUIController::Outcome::DONE) {
         switch (operation) {
-        case VEQUIController::Operation::SCAN:
-            text = _("The scan is complete.");
+        case Operation::SCAN:
+            text = folder.empty() ? _("The scan is complete.")
+                                  : wxString::Format(_("The scan is complete and saved in %s."), folder);
             break;
-        case VEQUIController::Operation::RETRIEVE:
-            text = _("The job has been retrieved.");
+        case Operation::RETRIEVE:
+            text = folder.empty() ? _("The job has been retrieved.")
+                                  : wxString::Format(_("The job has been saved in %s."), folder);
             break;
-        case VEQUIController::Operation::DELETE_JOB:
+        case Operation::DELETE_JOB:
             text = _("The job has been deleted.");
+            break;
+        default:
             break;
         }
     }
-    SetProgressText(text);
+    if (operation == Operation::REFRESH && outcome == VEQUIController::Outcome::DONE) {
+        ShowJobCount();
+    } else {
+        SetProgressText(text, page);
+    }
+    if (operation == Operation::OPEN_MAILBOX) {
+        m_mailboxPage->CloseMailbox(_("No mailbox open."));
+    }
+    if (operation == Operation::CONNECT) {
+        m_connectionText->SetLabel(_("Not connected"));
+    }
     UpdateControls();
-    if (operation == VEQUIController::Operation::DELETE_JOB) {
+    if (operation == Operation::DELETE_JOB || operation == Operation::REFRESH) {
         return;
     }
     if (outcome == VEQUIController::Outcome::DONE) {
@@ -409,16 +563,24 @@ void VEQUI::OnOperationFinished(VEQUIController::Operation operation, VEQUIContr
 }
 
 void VEQUI::OnServerDiscovered(const wxString& address, const wxString& name) {
-    AddServerChoice(address);
+    AddServerChoice(address, name);
+    if (m_foundAddresses.empty() && !m_controller->IsConnected() &&
+        m_controller->GetActivity() == VEQUIController::Activity::NONE) {
+        m_serverCombo->SetValue(ServerChoiceLabel(address, name));  // the first one found is offered
+    }
+    m_foundAddresses.push_back(address);
     SetProgressText(wxString::Format(_("Found %s (%s)"), name, address));
 }
 
 void VEQUI::OnDiscoveryFinished() {
     m_findButton->Enable();
-    if (m_serverCombo->GetCount() == 0) {
+    if (m_foundAddresses.empty()) {
         SetProgressText(_("No controller answered. Type the address of one."));
+    } else if (m_foundAddresses.size() > 1) {
+        SetProgressText(wxString::Format(_("%u controllers found: choose one in the list."),
+                                         static_cast<unsigned>(m_foundAddresses.size())));
     }
     if (m_serverCombo->GetCount() > 0 && m_serverCombo->GetValue().empty()) {
-        m_serverCombo->SetSelection(0);
+        m_serverCombo->SetSelection(0);  // a recent one, when none answered
     }
 }

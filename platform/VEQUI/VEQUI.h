@@ -7,9 +7,12 @@
 // dialog with wxID_OK once a scan or retrieval has been downloaded; closing
 // the dialog cancels what runs and ends it with wxID_CANCEL. An unattended
 // run (VEQUI_AUTORUN, see AutorunRequest.h) that fails ends it with wxID_ABORT.
+// In the main application an open mailbox can be mapped to a folder
+// (libDropwellUI's mapping dialog), and "About" opens libDropwellUI's about box.
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <wx/panel.h>
 
@@ -40,14 +43,23 @@ private:
     void UpdateControls();
     void EndDialog(int code);
     void FailAutorun(const wxString& reason);
-    void AddServerChoice(const wxString& address);
-    void SetProgressText(const wxString& text);
+    // Offers a controller in the server field, as "name (address)" when named.
+    void AddServerChoice(const wxString& address, const wxString& name);
+    wxString ChosenAddress() const;
+    // The status line: page is the tab the text belongs to (a finished
+    // mailbox or scan operation); while an activity runs its text is shown on
+    // both tabs. The gauge shows the value of the last progress (-1 pulses).
+    enum class MessagePage { ALL, MAILBOX, SCAN };
+    void SetProgressText(const wxString& text, MessagePage page = MessagePage::ALL);
+    void ShowMessage();
+    void ShowJobCount();
 
     void OnConnectButton();
     void OnOpenMailbox();
     void OnRetrieve();
     void OnDelete();
     void OnScan();
+    void OnMapToFolder();
     void OnTopLevelClose(wxCloseEvent& event);
 
     // VEQUIController::Listener
@@ -55,6 +67,7 @@ private:
     void OnConnected(const VEQUIController::ConnectionDetails& details) override;
     void OnConnectFailed(const wxString& ip) override;
     void OnServerStatusChanged(VEQTypes::ServerStatus status) override;
+    void OnConnectionLost(const wxString& message) override;
     void OnMailboxOpened(const wxString& name,
                          const std::vector<VEQTypes::VEQScannedJob>& jobs) override;
     void OnMailboxRefused(const wxString& name) override;
@@ -72,6 +85,16 @@ private:
     AutorunRequest m_autorun;
     bool m_autorunPending = false;  // the unattended action has not finished yet
     bool m_scanAllowed = false;
+    // What the mapping dialog is given: the connected controller and the open mailbox.
+    VEQUIController::ConnectionDetails m_connection;
+    wxString m_openMailboxName;
+    wxString m_openMailboxPassword;
+    wxString m_serverLabel;          // the connected controller, "name (address)"
+    wxString m_message;
+    MessagePage m_messagePage = MessagePage::ALL;
+    bool m_messageIsJobCount = false;  // kept current as the list changes
+    int m_gaugeValue = 0;
+    std::vector<wxString> m_foundAddresses;  // by the discovery that runs or ran last
     wxWindow* m_closeBoundTo = nullptr;
 
     wxComboBox* m_serverCombo = nullptr;

@@ -24,6 +24,12 @@ std::vector<VEQTypes::VEQScannedJob> CopyJobs(MailBox& mailbox) {
     return jobs ? *jobs : std::vector<VEQTypes::VEQScannedJob>();
 }
 
+// Whether a failed call left the server without its connection (the data
+// source marks a connection lost when a call goes unanswered).
+bool ConnectionLost(const std::shared_ptr<Server>& server) {
+    return server && server->GetServerStatus() != VEQTypes::CONNECTED;
+}
+
 wxString FixedText(const char* field, size_t size) {
     return wxString::FromUTF8(field, strnlen(field, size));
 }
@@ -73,6 +79,43 @@ void VEQUIController::Finish(Operation operation, Outcome outcome, const wxStrin
     m_listener.OnOperationFinished(operation, outcome, message);
 }
 
+void VEQUIController::FinishActivity(Outcome outcome, const wxString& message) {
+    switch (m_activity) {
+    case Activity::NONE:
+        break;
+    case Activity::CONNECTING:
+        Finish(Operation::CONNECT, outcome, message);
+        break;
+    case Activity::OPENING_MAILBOX:
+        Finish(Operation::OPEN_MAILBOX, outcome, message);
+        break;
+    case Activity::REFRESHING:
+        Finish(Operation::REFRESH, outcome, message);
+        break;
+    case Activity::DELETING_JOB:
+        Finish(Operation::DELETE_JOB, outcome, message);
+        break;
+    case Activity::SCANNING:
+        Finish(Operation::SCAN, outcome, message);
+        break;
+    case Activity::RETRIEVING:
+        Finish(Operation::RETRIEVE, outcome, message);
+        break;
+    }
+}
+
+void VEQUIController::LoseConnection() {
+    if (!m_connected) {
+        return;
+    }
+    VEQLOG(Debug) << "Connection to " << m_server->GetIP() << " lost";
+    const wxString message =
+        wxString::Format(_("%s did not answer or closed the connection."), m_serverLabel);
+    FinishActivity(Outcome::FAILED, message);  // what opens or arrives late is dropped
+    ReleaseServerLinks();
+    m_listener.OnConnectionLost(message);
+}
+
 void VEQUIController::ReleaseMailboxLinks() {
     m_mailboxSaveLink.disconnect();
     m_mailboxRefreshLink.disconnect();
@@ -115,6 +158,10 @@ bool VEQUIController::Connect(const wxString& address) {
             result.m_details.m_ip = server.GetIP();
             result.m_details.m_name = info.m_name.empty() ? server.GetName() : info.m_name;
             result.m_details.m_model = info.m_model;
+            result.m_details.m_label =
+                result.m_details.m_name.empty()
+                    ? result.m_details.m_ip
+                    : wxString::Format("%s (%s)", result.m_details.m_name, result.m_details.m_ip);
             result.m_scanAPI = server.GetScanAPI();
             std::shared_ptr<ScannerCapability> capability =
                 result.m_scanAPI ? result.m_scanAPI->GetScannerCapability() : nullptr;
@@ -145,6 +192,7 @@ void VEQUIController::OnConnectResult(unsigned generation, const ConnectResult& 
     }
     VEQLOG(Debug) << "Connected to " << result.m_ip;
     m_server = result.m_server;
+    m_serverLabel = result.m_details.m_label;
     m_connected = true;
     LinkServer(m_server);
     if (result.m_scanAPI) {
@@ -154,13 +202,13 @@ void VEQUIController::OnConnectResult(unsigned generation, const ConnectResult& 
 }
 
 bool VEQUIController::Disconnect() {
-    const bool transferring = m_activity == Activity::SCANNING || m_activity == Activity::RETRIEVING;
-    if (!m_server || (m_activity != Activity::NONE && !transferring)) {
+    if (!m_server) {
         return false;
     }
-    if (transferring) {
-        Cancel();
-    }
+    Cancel();
+    // A download stopped on the controller reports its end later, unheard once
+    // the links go, so it ends here.
+    FinishActivity(Outcome::CANCELLED, wxString());
     std::shared_ptr<Server> server = m_server;
     ReleaseServerLinks();
     server->Disconnect(true);
@@ -186,19 +234,7 @@ void VEQUIController::OnServerStatus(Server* server, VEQTypes::ServerStatus stat
     if (status != VEQTypes::DISCONNECTED || m_server->GetServerStatus() != status || !m_connected) {
         return;
     }
-    VEQLOG(Debug) << "Connection to " << m_server->GetIP() << " lost";
-    const wxString lost = _("The connection to the controller was lost.");
-    if (m_activity == Activity::SCANNING) {
-        Finish(Operation::SCAN, Outcome::FAILED, lost);
-    } else if (m_activity == Activity::RETRIEVING) {
-        Finish(Operation::RETRIEVE, Outcome::FAILED, lost);
-    } else if (m_activity == Activity::DELETING_JOB) {
-        Finish(Operation::DELETE_JOB, Outcome::FAILED, lost);
-    } else if (m_activity == Activity::OPENING_MAILBOX) {
-        SetActivity(Activity::NONE);  // the mailbox that opens late is dropped
-    }
-    ReleaseServerLinks();
-    m_listener.OnServerStatusChanged(status);
+    LoseConnection();
 }
 
 void VEQUIController::LinkScanComponent(const std::shared_ptr<ScanAPIComponent>& scanAPI) {
@@ -234,16 +270,18 @@ bool VEQUIController::OpenMailbox(const wxString& name, const wxString& password
     SetActivity(Activity::OPENING_MAILBOX);
     const unsigned generation = m_generation;
     std::shared_ptr<ScanAPIComponent> scanAPI = m_scanAPI;
+    std::shared_ptr<Server> server = m_server;
     UiDispatcher dispatcher = m_dispatcher;
-    m_worker.Post([this, scanAPI, dispatcher, name, password, generation]() {
+    m_worker.Post([this, scanAPI, server, dispatcher, name, password, generation]() {
         std::shared_ptr<MailBox> mailbox = scanAPI->GetMailBox(name, password);
         std::vector<VEQTypes::VEQScannedJob> jobs;
         if (mailbox) {
             scanAPI->SetCurrentMailBox(mailbox);
             jobs = CopyJobs(*mailbox);
         }
-        dispatcher.Post([this, generation, name, mailbox, jobs]() {
-            OnMailboxResult(generation, name, mailbox, jobs);
+        const bool lost = !mailbox && ConnectionLost(server);
+        dispatcher.Post([this, generation, name, mailbox, jobs, lost]() {
+            OnMailboxResult(generation, name, mailbox, jobs, lost);
         });
     });
     return true;
@@ -251,8 +289,12 @@ bool VEQUIController::OpenMailbox(const wxString& name, const wxString& password
 
 void VEQUIController::OnMailboxResult(unsigned generation, const wxString& name,
                                       std::shared_ptr<MailBox> mailbox,
-                                      const std::vector<VEQTypes::VEQScannedJob>& jobs) {
+                                      const std::vector<VEQTypes::VEQScannedJob>& jobs, bool lost) {
     if (generation != m_generation) {
+        return;
+    }
+    if (lost) {
+        LoseConnection();
         return;
     }
     SetActivity(Activity::NONE);
@@ -288,9 +330,32 @@ bool VEQUIController::RefreshMailbox() {
     if (m_activity != Activity::NONE || !m_mailbox) {
         return false;
     }
+    SetActivity(Activity::REFRESHING);
+    const unsigned generation = m_generation;
     std::shared_ptr<MailBox> mailbox = m_mailbox;
-    m_worker.Post([mailbox]() { mailbox->RefreshAvailableScannedJobs(); });
+    std::shared_ptr<Server> server = m_server;
+    UiDispatcher dispatcher = m_dispatcher;
+    m_worker.Post([this, mailbox, server, dispatcher, generation]() {
+        // The new list arrives first, through the jobs-refreshed signal.
+        const bool refreshed = mailbox->RefreshAvailableScannedJobs();
+        const bool lost = !refreshed && ConnectionLost(server);
+        dispatcher.Post([this, generation, refreshed, lost]() {
+            OnRefreshResult(generation, refreshed, lost);
+        });
+    });
     return true;
+}
+
+void VEQUIController::OnRefreshResult(unsigned generation, bool refreshed, bool lost) {
+    if (generation != m_generation) {
+        return;
+    }
+    if (lost) {
+        LoseConnection();
+        return;
+    }
+    Finish(Operation::REFRESH, refreshed ? Outcome::DONE : Outcome::FAILED,
+           refreshed ? wxString() : _("The list of jobs could not be refreshed."));
 }
 
 bool VEQUIController::DeleteJob(int jobId) {
@@ -300,19 +365,25 @@ bool VEQUIController::DeleteJob(int jobId) {
     SetActivity(Activity::DELETING_JOB);
     const unsigned generation = m_generation;
     std::shared_ptr<MailBox> mailbox = m_mailbox;
+    std::shared_ptr<Server> server = m_server;
     UiDispatcher dispatcher = m_dispatcher;
-    m_worker.Post([this, mailbox, dispatcher, jobId, generation]() {
+    m_worker.Post([this, mailbox, server, dispatcher, jobId, generation]() {
         const bool deleted = mailbox->DeleteJob(jobId);
         if (deleted) {
             mailbox->RefreshAvailableScannedJobs();
         }
-        dispatcher.Post([this, generation, deleted]() { OnDeleteResult(generation, deleted); });
+        const bool lost = !deleted && ConnectionLost(server);
+        dispatcher.Post([this, generation, deleted, lost]() { OnDeleteResult(generation, deleted, lost); });
     });
     return true;
 }
 
-void VEQUIController::OnDeleteResult(unsigned generation, bool deleted) {
+void VEQUIController::OnDeleteResult(unsigned generation, bool deleted, bool lost) {
     if (generation != m_generation) {
+        return;
+    }
+    if (lost) {
+        LoseConnection();
         return;
     }
     Finish(Operation::DELETE_JOB, deleted ? Outcome::DONE : Outcome::FAILED,
@@ -353,15 +424,17 @@ bool VEQUIController::StartScan(const VEQTypes::ScanInitiateAttributes& attribut
 }
 
 void VEQUIController::OnInitScanResult(unsigned generation, int result) {
+    if (result == 0 && generation == m_cancelledScanStart && m_scanAPI) {
+        // Cancelled while it started: stopped on the controller now that it runs.
+        std::shared_ptr<ScanAPIComponent> scanAPI = m_scanAPI;
+        m_worker.PostKept([scanAPI]() { scanAPI->CancelScan(); });
+        return;
+    }
     if (generation != m_generation || m_activity != Activity::SCANNING) {
         return;
     }
     switch (result) {
     case 0: {
-        if (m_cancelRequested) {
-            CancelRunningScan();
-            break;
-        }
         m_scanPhase = ScanPhase::SCANNING;
         m_listener.OnProgress(_("Scanning..."), -1);
         std::vector<ScanAPIComponent::VEQScanEvent> held;
@@ -469,7 +542,8 @@ void VEQUIController::OnJobSaveEvent(const MailBox::JobSaveEvent& event) {
     const Operation operation = downloadingScan ? Operation::SCAN : Operation::RETRIEVE;
     switch (event.m_eventKind) {
     case MailBox::JobSaveEvent::PROGRESS:
-        m_listener.OnProgress(_("Downloading..."), event.m_percent);
+        m_listener.OnProgress(wxString::Format(_("Downloading... %d%%"), event.m_percent),
+                              event.m_percent);
         break;
     case MailBox::JobSaveEvent::COMPLETED:
         m_plugin->OnDownloadCompleted();
@@ -477,7 +551,9 @@ void VEQUIController::OnJobSaveEvent(const MailBox::JobSaveEvent& event) {
         break;
     case MailBox::JobSaveEvent::FAILED:
         // A failed save never reaches OnDownloadCompleted.
-        if (m_cancelRequested) {
+        if (!m_cancelRequested && ConnectionLost(m_server)) {
+            LoseConnection();
+        } else if (m_cancelRequested) {
             Finish(operation, Outcome::CANCELLED, wxString());
         } else {
             Finish(operation, Outcome::FAILED,
@@ -490,10 +566,17 @@ void VEQUIController::OnJobSaveEvent(const MailBox::JobSaveEvent& event) {
 }
 
 void VEQUIController::Cancel() {
-    if (m_activity == Activity::SCANNING && m_scanPhase == ScanPhase::STARTING) {
-        // The scan has no job id until InitScan answers; cancelled then.
-        m_cancelRequested = true;
-        m_listener.OnProgress(_("Cancelling..."), -1);
+    if (m_activity == Activity::CONNECTING || m_activity == Activity::OPENING_MAILBOX ||
+        m_activity == Activity::REFRESHING) {
+        FinishActivity(Outcome::CANCELLED, wxString());  // the late answer is dropped
+    } else if (m_activity == Activity::DELETING_JOB) {
+        FinishActivity(Outcome::CANCELLED,
+                       _("Stopped waiting for the controller; the job may still be deleted."));
+    } else if (m_activity == Activity::SCANNING && m_scanPhase == ScanPhase::STARTING) {
+        // The scan has no job id until InitScan answers; it is cancelled on
+        // the controller then, and the panel need not wait for it.
+        m_cancelledScanStart = m_generation;
+        Finish(Operation::SCAN, Outcome::CANCELLED, wxString());
     } else if (m_activity == Activity::SCANNING && m_scanPhase == ScanPhase::SCANNING) {
         CancelRunningScan();
     } else if (m_activity == Activity::SCANNING && m_defaultMailbox) {

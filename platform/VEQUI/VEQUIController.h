@@ -8,8 +8,11 @@
 // a mailbox, cancelling a scan, discovery, and, for a plug-in that shows no
 // windows of its own (IsPluginMode), the scan start. A plug-in call on the
 // worker is never overlapped by another call to the plug-in: one activity
-// runs at a time. All public functions and all listener calls are on the
-// user-interface thread.
+// runs at a time. Every activity can be cancelled, and Disconnect works during
+// any of them: what waits on the network is left to finish unheard. A
+// controller that stops answering or closes the connection is reported as a
+// lost connection, never as a refusal. All public functions and all listener
+// calls are on the user-interface thread.
 #pragma once
 
 #include <atomic>
@@ -33,14 +36,19 @@ class wxEvtHandler;
 
 class VEQUIController {
 public:
-    enum class Activity { NONE, CONNECTING, OPENING_MAILBOX, DELETING_JOB, SCANNING, RETRIEVING };
-    enum class Operation { SCAN, RETRIEVE, DELETE_JOB };
+    enum class Activity {
+        NONE, CONNECTING, OPENING_MAILBOX, REFRESHING, DELETING_JOB, SCANNING, RETRIEVING
+    };
+    // CONNECT and OPEN_MAILBOX finish here only when cancelled or when the
+    // connection is lost; their other results have listener calls of their own.
+    enum class Operation { CONNECT, OPEN_MAILBOX, REFRESH, DELETE_JOB, SCAN, RETRIEVE };
     enum class Outcome { DONE, FAILED, CANCELLED, REFUSED };
 
     struct ConnectionDetails {
         wxString m_ip;
         wxString m_name;
         wxString m_model;
+        wxString m_label;                  // "name (ip)", or the ip of a nameless controller
         bool m_scanSupported = false;      // scan component present and scans allowed
         bool m_sizeColumnHidden = false;
         ScanSettingOptions m_scanOptions;  // empty lists without a capability
@@ -52,8 +60,10 @@ public:
         virtual void OnActivityChanged(Activity activity) = 0;
         virtual void OnConnected(const ConnectionDetails& details) = 0;
         virtual void OnConnectFailed(const wxString& ip) = 0;
-        // Changes after the login: logout, lost connection.
+        // The user's logout.
         virtual void OnServerStatusChanged(VEQTypes::ServerStatus status) = 0;
+        // The controller stopped answering or closed the connection; message names it.
+        virtual void OnConnectionLost(const wxString& message) = 0;
         virtual void OnMailboxOpened(const wxString& name,
                                      const std::vector<VEQTypes::VEQScannedJob>& jobs) = 0;
         virtual void OnMailboxRefused(const wxString& name) = 0;
@@ -84,7 +94,8 @@ public:
     bool IsPluginMode() const { return m_pluginMode; }
 
     // Each returns false, doing nothing, when another activity runs or what it
-    // needs (a connection, a mailbox) is missing.
+    // needs (a connection, a mailbox) is missing; Disconnect first ends
+    // whatever runs, as Cancel does.
     bool Connect(const wxString& ip);
     bool Disconnect();
     bool OpenMailbox(const wxString& name, const wxString& password);
@@ -92,7 +103,8 @@ public:
     bool DeleteJob(int jobId);
     bool StartScan(const VEQTypes::ScanInitiateAttributes& attributes);
     bool StartRetrieve(const VEQTypes::VEQScannedJob& job);
-    // Cancels a running scan or download.
+    // Cancels what runs: a scan or download is stopped on the controller; for
+    // the other activities the panel stops waiting for the answer.
     void Cancel();
     void DiscoverServers();
 
@@ -109,6 +121,9 @@ private:
 
     void SetActivity(Activity activity);
     void Finish(Operation operation, Outcome outcome, const wxString& message);
+    // Ends the running activity, if any, with outcome and message.
+    void FinishActivity(Outcome outcome, const wxString& message);
+    void LoseConnection();
     void ReleaseServerLinks();
     void ReleaseMailboxLinks();
     void LinkServer(const std::shared_ptr<Server>& server);
@@ -119,9 +134,10 @@ private:
     void OnConnectResult(unsigned generation, const ConnectResult& result);
     void OnServerStatus(Server* server, VEQTypes::ServerStatus status);
     void OnMailboxResult(unsigned generation, const wxString& name, std::shared_ptr<MailBox> mailbox,
-                         const std::vector<VEQTypes::VEQScannedJob>& jobs);
+                         const std::vector<VEQTypes::VEQScannedJob>& jobs, bool lost);
     void OnJobsRefreshed(MailBox* mailbox, const std::vector<VEQTypes::VEQScannedJob>& jobs);
-    void OnDeleteResult(unsigned generation, bool deleted);
+    void OnRefreshResult(unsigned generation, bool refreshed, bool lost);
+    void OnDeleteResult(unsigned generation, bool deleted, bool lost);
     void OnInitScanResult(unsigned generation, int result);
     void OnScanEvent(const ScanAPIComponent::VEQScanEvent& event);
     void HandleScanEvent(const ScanAPIComponent::VEQScanEvent& event);
@@ -137,6 +153,7 @@ private:
     Activity m_activity = Activity::NONE;
     unsigned m_generation = 0;  // changes with each activity; stale results are dropped
     bool m_connected = false;
+    wxString m_serverLabel;
     std::shared_ptr<Server> m_server;
     std::shared_ptr<ScanAPIComponent> m_scanAPI;
     std::shared_ptr<MailBox> m_defaultMailbox;
@@ -146,6 +163,7 @@ private:
     std::vector<ScanAPIComponent::VEQScanEvent> m_heldScanEvents;  // until InitScan answers
     int m_downloadJobId = 0;
     bool m_cancelRequested = false;
+    unsigned m_cancelledScanStart = 0;  // the generation of a scan cancelled before InitScan answered
     bool m_discovering = false;
     std::shared_ptr<std::atomic<bool>> m_stopDiscovery;
     std::atomic<bool> m_closing{false};  // the controller goes: work still running cancels its scan

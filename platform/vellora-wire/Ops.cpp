@@ -18,6 +18,7 @@ const char* OpFunctionName(uint16_t op) {
         case kOpSubscribeScan: return "SCAN_getEvents";
         case kOpSubscribeAlerts: return "SCAN_getAlertEvents";
         case kOpMonitor: return "INIT_monitorServer";
+        case kOpTicketEnd: return "NB_cancel";
         case kOpLocaleOpen: return "LOCL_openSession";
         case kOpLocaleClose: return "LOCL_closeSession";
         case kOpLocaleGet: return "LOCL_getString";

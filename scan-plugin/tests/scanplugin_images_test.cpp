@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <wx/dir.h>
 #include <wx/filename.h>
@@ -151,6 +155,52 @@ TEST(ScanSession, PluginFormatsMapToTheDataSourceFormats) {
     EXPECT_EQ(VEQUIPlugin::PluginToVEQFormat(veq::types::tiff), VEQTypes::TIFF);
     EXPECT_EQ(VEQUIPlugin::PluginToVEQFormat(veq::types::jpeg), VEQTypes::JPEG);
     EXPECT_EQ(VEQUIPlugin::PluginToVEQFormat(static_cast<veq::types::FileFormat>(5)), VEQTypes::JPEG);
+}
+
+// Session folders of processes that ended mid-download go at the first
+// session of the next process; folders a live process holds, folders not
+// named as sessions and whatever a link points at stay.
+TEST(ScanSession, FoldersOfEndedSessionsGoAtTheNextProcesssFirstSession) {
+    const std::string cache(veq::VEQPluginUtil::GetCacheDirectory().utf8_str());
+    const std::string stale = cache + "0b6f2a3c-1d4e-4f5a-8b9c-0d1e2f3a4b5c";
+    const std::string held = cache + "1c7a3b4d-2e5f-4a6b-9c0d-1e2f3a4b5c6d";
+    const std::string linked = cache + "2d8b4c5e-3f6a-4b7c-8d1e-2f3a4b5c6d7e";
+    ASSERT_TRUE(wxFileName::Mkdir(stale, 0777, wxPATH_MKDIR_FULL));
+    ASSERT_TRUE(wxFileName::Mkdir(held, 0777, wxPATH_MKDIR_FULL));
+    ASSERT_TRUE(wxFileName::Mkdir(cache + "notes", 0777, wxPATH_MKDIR_FULL));
+    veqtest::WriteFile(stale + "/image1.cache", std::string(100000, 'x'));
+    veqtest::WriteFile(stale + "/.hidden", "");
+    veqtest::WriteFile(held + "/image1.cache", "in use");
+    veqtest::TempDir elsewhere;
+    veqtest::WriteFile(elsewhere / "precious", "precious");
+    ASSERT_EQ(symlink(elsewhere.Path().c_str(), linked.c_str()), 0);
+
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t owner = fork();
+    ASSERT_GE(owner, 0);
+    if (owner == 0) {
+        // Another process whose session is still going on.
+        const int fd = open(held.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0 || flock(fd, LOCK_SH) != 0) _exit(2);
+        char byte = 1;
+        if (write(ready[1], &byte, 1) != 1 || read(release[0], &byte, 1) != 1) _exit(3);
+        _exit(0);
+    }
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+
+    const wxString session = veq::VEQPluginUtil::GetNewScanSessionFilePath().first;
+    EXPECT_TRUE(wxDirExists(FolderOf(session)));
+    EXPECT_FALSE(wxDirExists(stale));
+    EXPECT_EQ(veqtest::ReadFile(held + "/image1.cache"), "in use");
+    EXPECT_TRUE(wxDirExists(cache + "notes"));
+    EXPECT_EQ(veqtest::ReadFile(elsewhere / "precious"), "precious");
+
+    ASSERT_EQ(write(release[1], &byte, 1), 1);
+    waitpid(owner, nullptr, 0);
 }
 
 class ImageFileTest : public testing::Test {

@@ -83,8 +83,14 @@ TEST_F(VeqoraEndToEnd, OneInstancePerUserWhoseWindowASecondStartBringsBack) {
     EXPECT_TRUE(veqtest::WaitFor([&]() { return WindowShown(); }, std::chrono::seconds(20)));
     EXPECT_EQ(m_windows.ViewableCount("Veqora"), 1u) << "no window of a second instance";
 
-    // The tray agent was started once, by the first start, detached.
-    ASSERT_TRUE(veqtest::WaitFor([&]() { return veqtest::FileExists(trayStarts); }, std::chrono::seconds(20)));
+    // The tray agent was started once, by the first start, detached. Its
+    // record appears before its line is written: wait for a whole line.
+    ASSERT_TRUE(veqtest::WaitFor(
+        [&]() {
+            const std::string starts = veqtest::ReadFile(trayStarts);
+            return !starts.empty() && starts.back() == '\n';
+        },
+        std::chrono::seconds(20)));
     EXPECT_EQ(veqtest::ReadFile(trayStarts), "--args VEQAPP\n");
 
     first.Signal(SIGTERM);

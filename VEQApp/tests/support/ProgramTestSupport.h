@@ -96,6 +96,54 @@ private:
     std::string m_output;
 };
 
+// Windows of the programs under test come and go while a test looks at them:
+// one listed a moment ago may be gone when asked about (BadWindow), or no
+// longer mapped when given the focus (BadMatch). While one of these is alive,
+// errors on the test's own connection are dropped (the call reports failure
+// instead), where Xlib's default handler would end the test; errors on other
+// connections still go to the handler that was there before.
+class DroppedXErrors {
+public:
+    explicit DroppedXErrors(Display* display) : m_display(display) {
+        if (Depth()++ == 0) {
+            XSync(m_display, False);
+            Ours() = m_display;
+            Previous() = XSetErrorHandler(&Drop);
+        }
+    }
+    ~DroppedXErrors() {
+        if (--Depth() == 0) {
+            XSync(m_display, False);
+            XSetErrorHandler(Previous());
+            Ours() = nullptr;
+        }
+    }
+    DroppedXErrors(const DroppedXErrors&) = delete;
+    DroppedXErrors& operator=(const DroppedXErrors&) = delete;
+
+private:
+    static int Drop(Display* display, XErrorEvent* error) {
+        if (display != Ours() && Previous()) {
+            return Previous()(display, error);
+        }
+        return 0;
+    }
+    static int& Depth() {
+        static int depth = 0;
+        return depth;
+    }
+    static Display*& Ours() {
+        static Display* ours = nullptr;
+        return ours;
+    }
+    static XErrorHandler& Previous() {
+        static XErrorHandler previous = nullptr;
+        return previous;
+    }
+
+    Display* m_display;
+};
+
 // The test's X display (DISPLAY, set by xvfb-run).
 class X11Windows {
 public:
@@ -112,11 +160,13 @@ public:
 
     // Top-level windows whose title is title, mapped or not.
     std::vector<Window> Named(const std::string& title) {
+        DroppedXErrors dropped(m_display);
         std::vector<Window> found;
         Walk(DefaultRootWindow(m_display), title, found, 0);
         return found;
     }
     size_t ViewableCount(const std::string& title) {
+        DroppedXErrors dropped(m_display);
         size_t count = 0;
         for (Window window : Named(title)) {
             XWindowAttributes attributes;
@@ -129,6 +179,7 @@ public:
     bool AnyViewable(const std::string& title) { return ViewableCount(title) > 0; }
     // What the window manager's close box does: ask the window to close.
     void Close(Window window) {
+        DroppedXErrors dropped(m_display);
         XEvent event = {};
         event.xclient.type = ClientMessage;
         event.xclient.window = window;
@@ -143,6 +194,7 @@ public:
     // that title, which is given the input focus first; with control, the
     // Control key is held down around it.
     bool TypeKey(const std::string& title, KeySym key, bool control) {
+        DroppedXErrors dropped(m_display);
         for (Window window : Named(title)) {
             XWindowAttributes attributes;
             if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable) {
@@ -168,6 +220,7 @@ public:
         return false;
     }
     void CloseViewable(const std::string& title) {
+        DroppedXErrors dropped(m_display);
         for (Window window : Named(title)) {
             XWindowAttributes attributes;
             if (XGetWindowAttributes(m_display, window, &attributes) && attributes.map_state == IsViewable) {

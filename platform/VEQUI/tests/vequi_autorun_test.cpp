@@ -40,6 +40,33 @@ TEST(AutorunRequest, ParsesTheTestingAidForms) {
     }
 }
 
+struct MapCase {
+    const char* text;
+    AutorunRequest::Kind kind;
+    const char* name;
+    const char* password;
+    const char* folder;
+};
+
+TEST(AutorunRequest, ParsesTheMappingForm) {
+    const MapCase cases[] = {
+        {"map:Accounting:1234:/srv/scans", AutorunRequest::MAP, "Accounting", "1234", "/srv/scans"},
+        {"map:Accounting::/srv/scans", AutorunRequest::MAP, "Accounting", "", "/srv/scans"},
+        {"map:Box:pa:ss:/home/a:b/c", AutorunRequest::MAP, "Box", "pa:ss", "/home/a:b/c"},
+        {"map:Box:1234", AutorunRequest::INVALID, "", "", ""},
+        {"map:Box:1234:scans", AutorunRequest::INVALID, "", "", ""},
+        {"map:Box", AutorunRequest::INVALID, "", "", ""},
+    };
+    for (const MapCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        const AutorunRequest request = AutorunRequest::Parse(c.text);
+        EXPECT_EQ(request.m_kind, c.kind);
+        EXPECT_EQ(request.m_mailboxName, c.name);
+        EXPECT_EQ(request.m_mailboxPassword, c.password);
+        EXPECT_EQ(request.m_folder, c.folder);
+    }
+}
+
 TEST(AutorunRequest, ComesFromTheEnvironment) {
     unsetenv("VEQUI_AUTORUN");
     EXPECT_EQ(AutorunRequest::FromEnvironment().m_kind, AutorunRequest::NONE);

@@ -56,7 +56,8 @@ TEST(Codec, ReadingPastTheEndFailsInsteadOfOverrunning) {
         EXPECT_FALSE(r.Done()) << c.name;
         EXPECT_EQ(r.I32(), 0) << "later reads give empty values";
     }
-    vwire::Reader leftover(std::string("\0\0\0\1\0", 5));
+    const std::string fiveBytes("\0\0\0\1\0", 5);
+    vwire::Reader leftover(fiveBytes);
     leftover.I32();
     EXPECT_TRUE(leftover.Ok());
     EXPECT_FALSE(leftover.Done()) << "bytes left over";

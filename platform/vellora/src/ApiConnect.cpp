@@ -20,7 +20,7 @@ VELLORA_API int INIT_connectUTF8(const char* address, const char* user, const ch
     if (!vwire::LoopbackEndpoint(address, ControllerPort(port), endpoint)) return VELLORA_HOST_UNREACHABLE;
     Login login{TextOrEmpty(user), TextOrEmpty(password), TextOrEmpty(applicationName),
                 TextOrEmpty(applicationKey), TextOrEmpty(protocol)};
-    int timeoutMs = EffectiveTimeoutMs(timeout > 0 ? timeout * 1000 : kDefaultTimeoutMs);
+    int timeoutMs = EffectiveTimeoutMs(timeout > 0 ? SecondsToMs(timeout) : kDefaultTimeoutMs);
     std::shared_ptr<Connection> connection;
     int rc = Connection::Open(address, endpoint, login, timeoutMs, connection);
     if (rc != VELLORA_OK) return rc;
@@ -39,7 +39,7 @@ VELLORA_API int INIT_setTimeout(VelloraServerHandle* handle, int seconds, int) {
     auto connection = FindHandle(handle);
     if (!connection) return VELLORA_INVALID_HANDLE;
     if (seconds <= 0) return VELLORA_BAD_PARAM;
-    connection->SetTimeoutMs(EffectiveTimeoutMs(seconds * 1000));
+    connection->SetTimeoutMs(EffectiveTimeoutMs(SecondsToMs(seconds)));
     return VELLORA_OK;
 }
 
@@ -54,7 +54,9 @@ VELLORA_API int INIT_monitorServer(VelloraServerHandle* handle, int retries, int
     Reply reply;
     int rc = connection->Call(request, reply);
     if (rc != VELLORA_OK) return rc;
-    PublishTicket(ticket, connection->StartMonitor(retries, intervalSeconds * 1000));
+    auto monitor = connection->StartMonitor(retries, SecondsToMs(intervalSeconds));
+    connection->NoticeEndOf(monitor, vwire::kOpMonitor);
+    PublishTicket(ticket, monitor);
     return VELLORA_OK;
 }
 

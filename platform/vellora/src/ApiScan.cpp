@@ -57,10 +57,13 @@ VELLORA_API int SCAN_openSession(VelloraServerHandle* handle, VelloraScanSession
 VELLORA_API int SCAN_closeSession(VelloraScanSession* session, int) {
     auto connection = FromScanSession(session);
     if (!connection) return VELLORA_INVALID_HANDLE;
-    connection->CloseScanSession(session->id);
     auto request = Request(vwire::kOpScanClose);
     Reply reply;
-    connection->Call(request, reply);  // only tells the controller; the session is closed here
+    int rc = connection->Call(request, reply);
+    // A controller that answers with a failure keeps the session, so that the
+    // caller can try again; without an answer the session ends here.
+    if (rc != VELLORA_OK && rc != VELLORA_TIMEOUT && connection->Alive()) return rc;
+    connection->CloseScanSession(session->id);
     session->id = 0;
     return VELLORA_OK;
 }

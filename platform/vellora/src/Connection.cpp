@@ -506,8 +506,26 @@ int Connection::Subscribe(uint16_t op, uint16_t eventKind, std::function<void(co
                              m_eventTickets.end());
         return rc;
     }
+    NoticeEndOf(fresh, op);
     ticket = fresh;
     return VELLORA_OK;
+}
+
+void Connection::NoticeEndOf(const std::shared_ptr<TicketState>& ticket, uint16_t op) {
+    std::weak_ptr<Connection> weak = shared_from_this();
+    ticket->SetCancelNotice([weak, op] {
+        if (auto connection = weak.lock()) connection->NoticeTicketEnd(op);
+    });
+}
+
+void Connection::NoticeTicketEnd(uint16_t op) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_closing) return;  // the goodbye ends every ticket anyway
+    }
+    vwire::Writer notice(vwire::Kind::Request, vwire::kOpTicketEnd, 0);
+    notice.Str(vwire::OpFunctionName(op));
+    if (auto pending = SendRequest(notice)) Drop(pending);
 }
 
 std::shared_ptr<Connection::Pending> Connection::SendProbe(int timeoutMs) {

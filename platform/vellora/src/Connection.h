@@ -99,6 +99,11 @@ public:
     std::shared_ptr<TicketState> StartMonitor(int retries, int intervalMs);
     // A ticket whose callbacks run on this connection's dispatcher.
     std::shared_ptr<TicketState> NewTicket();
+    // Tells the controller that a ticket made by the request op was cancelled,
+    // so that its call log shows when subscriptions end; no answer is awaited.
+    void NoticeTicketEnd(uint16_t op);
+    // Makes ticket's cancel send that notice while this connection lives.
+    void NoticeEndOf(const std::shared_ptr<TicketState>& ticket, uint16_t op);
 
     // The chunks of job data read ahead on this connection.
     ReadAhead& DataAhead() { return m_ahead; }

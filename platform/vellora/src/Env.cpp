@@ -1,5 +1,6 @@
 #include "Env.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,6 +28,12 @@ int ControllerPort(int requested) {
 int EffectiveTimeoutMs(int requestedMs) {
     int forced = PositiveNumber("VELLORA_TIMEOUT_MS");
     return forced > 0 ? forced : requestedMs;
+}
+
+int SecondsToMs(int seconds) {
+    if (seconds > INT_MAX / 1000) return INT_MAX;
+    if (seconds < INT_MIN / 1000) return INT_MIN;
+    return seconds * 1000;
 }
 
 void LogLine(const std::string& text) {

@@ -16,6 +16,9 @@ int ControllerPort(int requested);
 // replaces every time-out (so tests of callers that set 60 seconds run short).
 int EffectiveTimeoutMs(int requestedMs);
 
+// seconds as milliseconds, clamped to the largest int instead of overflowing.
+int SecondsToMs(int seconds);
+
 // One line on stderr, prefixed "vellora: ".
 void LogLine(const std::string& text);
 

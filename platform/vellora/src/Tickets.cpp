@@ -128,12 +128,14 @@ int TicketState::RegisterCallback(void* context, VelloraMonitorCallback callback
 }
 
 int TicketState::Cancel() {
-    std::function<void()> hook;
+    std::function<void()> hook, notice;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_state == State::Running) {
             m_state = State::Cancelled;
             m_result = VELLORA_CANCELED;
+            notice = std::move(m_cancelNotice);
+            m_cancelNotice = nullptr;
         } else if (m_state == State::Completed) {
             // Finished already: a completion callback still queued must not follow.
             m_state = State::Cancelled;
@@ -142,6 +144,7 @@ int TicketState::Cancel() {
         m_changed.notify_all();
     }
     if (hook) hook();
+    if (notice) notice();
     return VELLORA_OK;
 }
 
@@ -180,6 +183,11 @@ int TicketState::WaitForProgress(int timeoutMs, int& progress) {
     progress = m_delivered;
     if (m_state != State::Running) return m_result;
     return m_delivered != seen ? VELLORA_OK : VELLORA_TIMEOUT;
+}
+
+void TicketState::SetCancelNotice(std::function<void()> notice) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_cancelNotice = std::move(notice);
 }
 
 void TicketState::SetStopHook(std::function<void()> hook) {

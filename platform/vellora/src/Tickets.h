@@ -40,6 +40,8 @@ public:
     // Called when the ticket stops running (cancelled or completed), to stop
     // the ticket's own work (a probe or discovery thread).
     void SetStopHook(std::function<void()> hook);
+    // Run once, by the cancel that ends a running ticket (not by a completion).
+    void SetCancelNotice(std::function<void()> notice);
     // Runs body on a thread of the ticket, joined by Block; until body returns
     // the ticket reads as pending.
     void StartWorker(std::function<void()> body);
@@ -63,6 +65,7 @@ private:
     bool m_completionFired = false;
     int m_delivered = 0;
     std::function<void()> m_stopHook;
+    std::function<void()> m_cancelNotice;
     std::thread m_worker;
     bool m_workerActive = false;
 };

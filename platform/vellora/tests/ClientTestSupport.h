@@ -64,13 +64,14 @@ inline Json::Value SmallFixture() {
     return f;
 }
 
-// A simulator serving on a free loopback port, with VELLORA_PORT pointing at it.
+// A simulator serving on a loopback port (0: one the system picks as it binds),
+// with VELLORA_PORT pointing at it.
 class ControllerOnPort {
 public:
     explicit ControllerOnPort(const Json::Value& fixture = SmallFixture(), const std::string& address = "127.0.0.1",
                               int port = 0)
         : sim(fixture) {
-        sim.Start(address, port > 0 ? port : veqtest::FreeLoopbackPort(address));
+        sim.Start(address, port);
         env = std::make_unique<veqtest::ScopedEnv>("VELLORA_PORT", std::to_string(sim.Port()).c_str());
     }
     zeltosim::Simulator sim;

@@ -109,6 +109,24 @@ TEST_F(ConnectTest, TheTimeOutVariableReplacesTheTimeOutsCallersSet) {
     Sim().Resume();
 }
 
+// Time-outs far beyond what anyone waits are taken as the longest one, not
+// turned into a negative time that has already passed.
+TEST_F(ConnectTest, HugeTimeOutsInSecondsAreClampedInsteadOfOverflowing) {
+    VelloraServerHandle* h = nullptr;
+    ASSERT_EQ(INIT_connectUTF8("127.0.0.1", "guest", "", "test", "", "", 0, 3000000, 0, 0, 0, &h, 0), VELLORA_OK);
+    char* value = nullptr;
+    ASSERT_EQ(QMVM_dictRead(h, "WB3_SYSTEM", "QMVSYSVERNUM", &value, 0), VELLORA_OK);
+    vellora_free(value);
+    for (const int seconds : {3000000, 2147484, 2147483647}) {
+        SCOPED_TRACE(seconds);
+        ASSERT_EQ(INIT_setTimeout(h, seconds, 0), VELLORA_OK);
+        value = nullptr;
+        EXPECT_EQ(QMVM_dictRead(h, "WB3_SYSTEM", "QMVSYSVERNUM", &value, 0), VELLORA_OK);
+        vellora_free(value);
+    }
+    EXPECT_EQ(INIT_disconnect(h, 0), VELLORA_OK);
+}
+
 TEST_F(ConnectTest, CallsFromManyThreadsOnOneHandleEachGetTheirOwnAnswer) {
     VelloraServerHandle* h = Open();
     std::atomic<int> wrong{0};

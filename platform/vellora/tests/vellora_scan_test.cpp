@@ -118,6 +118,33 @@ TEST_F(ScanTest, DuplexDoublesThePagesAndBlackAndWhiteLeavesJpegOut) {
     EXPECT_EQ(it->formats, std::vector<std::string>{"PDF"});
 }
 
+TEST_F(ScanTest, AScanIsThePageSizeAtTheRequestedResolution) {
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> request;
+        int width, height, dpi;
+    };
+    const Case cases[] = {
+        {{{"PAGESIZE", "A4"}, {"RAW_X_RES", "300"}, {"RAW_Y_RES", "300"}}, 2480, 3508, 300},
+        {{{"PAGESIZE", "A4"}, {"RAW_X_RES", "600"}, {"RAW_Y_RES", "600"}}, 4961, 7016, 600},
+        {{{"PAGESIZE", "LETTER"}, {"ORIENTATION", "LANDSCAPE"}, {"RAW_Y_RES", "200"}}, 2200, 1700, 200},
+        {{{"PAGESIZE", "A3"}}, 1169, 1654, 100},
+        {{{"RAW_X_RES", "fine"}}, 850, 1100, 100},
+    };
+    for (const auto& c : cases) {
+        auto request = c.request;
+        request.emplace_back("SCAN_SOURCE", "PLATEN");
+        int jobId = 0;
+        ASSERT_EQ(Start(request, jobId), VELLORA_OK);
+        ASSERT_TRUE(veqtest::WaitFor([&] { return Sim().HasJob(jobId); }));
+        auto jobs = Sim().Jobs("");
+        auto it = std::find_if(jobs.begin(), jobs.end(), [&](const zeltosim::JobInfo& j) { return j.id == jobId; });
+        ASSERT_NE(it, jobs.end());
+        EXPECT_EQ(std::to_string(it->widthPx) + "x" + std::to_string(it->heightPx) + " at " + std::to_string(it->dpi),
+                  std::to_string(c.width) + "x" + std::to_string(c.height) + " at " + std::to_string(c.dpi))
+            << request.front().first << "=" << request.front().second;
+    }
+}
+
 TEST_F(ScanTest, RequestsTheScannerDoesNotOfferAreRefused) {
     int jobId = 0;
     EXPECT_EQ(Start({{"SCAN_SOURCE", "TRAY9"}}, jobId), VELLORA_CONSTRAINTS_VIOLATED);

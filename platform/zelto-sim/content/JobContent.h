@@ -26,15 +26,18 @@ std::string ContentFormatName(ContentFormat f);
 struct JobSpec {
     uint32_t seed = 1;          // makes the pictures differ between jobs; same seed => same bytes
     int pages = 1;
-    int widthPx = 850, heightPx = 1100;   // page raster size (about 100 dpi letter)
+    int widthPx = 850, heightPx = 1100;   // page raster size (letter at 100 dpi)
     bool color = true;          // RGB or gray
     uint64_t paddingBytesPerPage = 0;     // extra bytes per page that make very large jobs cheaply; 0 = none
+    int dpi = 100;              // resolution of the raster: the page is widthPx / dpi inches wide
 };
 
 // Limits of a job that can be made (Make answers nullptr outside them).
 constexpr int kMaxPages = 10000;
 constexpr int kMinPageSidePx = 32;
 constexpr int kMaxPageSidePx = 65500;
+constexpr int kMinDpi = 10;
+constexpr int kMaxDpi = 4800;
 constexpr uint64_t kMaxPaddingBytesPerPage = uint64_t(1) << 40;
 
 // One rendition of a job: the whole job (page 0) or one page (1..pages), in one format.

@@ -2,7 +2,7 @@
 // networked controller that libvellora talks to over TCP on loopback.
 //
 //   zeltosim::Simulator sim;                         // the built-in demo controller
-//   sim.Start("127.0.0.1", veqtest::FreeLoopbackPort());
+//   sim.Start("127.0.0.1", 0);                       // a port of its own
 //   veqtest::ScopedEnv port("VELLORA_PORT", std::to_string(sim.Port()).c_str());
 //   ... INIT_connectUTF8("127.0.0.1", "guest", "", ..., -1, ...) reaches it ...
 //
@@ -54,8 +54,9 @@ struct JobOptions {
     std::vector<std::string> formats = {"PDF", "TIFF"};
     std::string defaultFormat;           // empty: the first of formats
     bool color = true;
-    int widthPx = 850;
+    int widthPx = 850;                   // page raster in pixels (letter at 100 dpi)
     int heightPx = 1100;
+    int dpi = 100;                       // resolution of the raster
     uint32_t seed = 0;                   // 0: derived from the job id
     uint64_t paddingBytesPerPage = 0;    // makes very large jobs cheaply
     int64_t finishTime = 0;              // seconds since 1970; 0: now
@@ -76,6 +77,7 @@ struct JobInfo {
     std::string defaultFormat;
     uint64_t size = 0;                   // whole job in its default format, bytes
     int64_t finishTime = 0;
+    int widthPx = 0, heightPx = 0, dpi = 0;  // page raster and its resolution
 };
 
 struct MailboxInfo {

@@ -45,7 +45,7 @@ struct ControllerConfig {
     std::string model;
     std::string serial;
     std::string address;           // where the program serves it ("" = its --address)
-    std::string timeZone = "+0000";
+    std::string timeZone;            // "+hhmm"; "" = the zone of the machine it runs on
     std::string defaultEncoding = "UTF8";
     std::optional<TextPairs> users;  // absent: any user name and password log in
     std::map<std::string, std::map<std::string, std::string>> dictionaries;

@@ -49,6 +49,9 @@ Json::Value JobJson(const JobInfo& job) {
     j["defaultFormat"] = job.defaultFormat;
     j["size"] = Json::UInt64(job.size);
     j["finishTime"] = Json::Int64(job.finishTime);
+    j["width"] = job.widthPx;
+    j["height"] = job.heightPx;
+    j["dpi"] = job.dpi;
     return j;
 }
 

@@ -5,6 +5,7 @@
 #include "vellora_wire/Ops.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <stdexcept>
@@ -33,11 +34,20 @@ int ZoneMinutes(const std::string& zone) {
     return zone[0] == '-' ? -minutes : minutes;
 }
 
+// The time now as "YYYY-MM-DD HH:MM:SS +hhmm": in the fixture's zone, or, when it
+// sets none, in the zone of the machine the controller runs on (daylight saving
+// as in effect now).
 std::string ServerTime(const std::string& zone) {
-    std::time_t now = std::time(nullptr) + ZoneMinutes(zone) * 60;
+    std::time_t now = std::time(nullptr);
     std::tm parts{};
-    gmtime_r(&now, &parts);
     char text[64];
+    if (zone.empty()) {
+        localtime_r(&now, &parts);
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &parts);
+        return text;
+    }
+    now += ZoneMinutes(zone) * 60;
+    gmtime_r(&now, &parts);
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
     return std::string(text) + " " + zone;
 }
@@ -50,22 +60,34 @@ bool StrictNumber(const std::string& text, int& out) {
     return true;
 }
 
-// Page raster of a scan in pixels (about 100 dpi).
-void PagePixels(const std::string& pageSize, bool landscape, int& width, int& height) {
+// Page raster of a scan in pixels: the page size (letter when unknown) at the resolution.
+void PagePixels(const std::string& pageSize, bool landscape, int dpi, int& width, int& height) {
     struct Size {
         const char* name;
-        int w, h;
+        double widthMm, heightMm;
     };
-    static const Size sizes[] = {{"A3", 1169, 1654}, {"A4", 827, 1169}, {"A5", 583, 827},
-                                 {"LETTER", 850, 1100}, {"LEGAL", 850, 1400}, {"TABLOID", 1100, 1700}};
-    width = 850;
-    height = 1100;
+    static const Size sizes[] = {{"A3", 297, 420},      {"A4", 210, 297},       {"A5", 148, 210},
+                                 {"LETTER", 215.9, 279.4}, {"LEGAL", 215.9, 355.6}, {"TABLOID", 279.4, 431.8}};
+    double w = 215.9, h = 279.4;
     for (const auto& s : sizes)
         if (strcasecmp(s.name, pageSize.c_str()) == 0) {
-            width = s.w;
-            height = s.h;
+            w = s.widthMm;
+            h = s.heightMm;
         }
+    width = static_cast<int>(std::lround(w / 25.4 * dpi));
+    height = static_cast<int>(std::lround(h / 25.4 * dpi));
     if (landscape) std::swap(width, height);
+}
+
+// The resolution a scan asks for (RAW_X_RES, else RAW_Y_RES), else the
+// scanner's default; 100 dpi when none reads as one that can be made.
+int ScanDpi(const std::string& x, const std::string& y, const TextPairs& scanner) {
+    const std::string* fallback = Find(scanner, "RESOLUTION");
+    for (const std::string* text : {&x, &y, fallback}) {
+        int dpi = 0;
+        if (text && StrictNumber(*text, dpi) && dpi >= kMinDpi && dpi <= kMaxDpi) return dpi;
+    }
+    return 100;
 }
 
 std::string ScanEventFrame(int type, int jobId, const TextPairs& attributes) {
@@ -466,7 +488,8 @@ int Controller::InitiateScan(const TextPairs& request, int& jobId) {
     if (job.formats.empty()) job.formats = {"PDF"};
     std::string wanted = value("FILE_FORMAT").empty() ? scan.defaultFormat : value("FILE_FORMAT");
     job.defaultFormat = Contains(job.formats, wanted) ? wanted : job.formats.front();
-    PagePixels(value("PAGESIZE"), value("ORIENTATION") == "LANDSCAPE", job.widthPx, job.heightPx);
+    job.dpi = ScanDpi(value("RAW_X_RES"), value("RAW_Y_RES"), scan.attributes);
+    PagePixels(value("PAGESIZE"), value("ORIENTATION") == "LANDSCAPE", job.dpi, job.widthPx, job.heightPx);
 
     std::lock_guard<std::mutex> scanLock(m_scanMutex);
     if (m_scan.running) return VELLORA_BUSY;

@@ -12,7 +12,6 @@ const char* const kDemo = R"json({
   "product": "Zelto Varda",
   "model": "Varda C550",
   "serial": "ZV-550-00123",
-  "timeZone": "+0100",
   "defaultEncoding": "UTF8",
   "users": [
     {"name": "guest", "password": ""},
@@ -45,21 +44,21 @@ const char* const kDemo = R"json({
   },
   "mailboxes": [
     {"name": "", "password": "", "jobs": [
-      {"name": "Welcome", "pages": 1, "ageMinutes": 30,
+      {"name": "Welcome", "pages": 1, "dpi": 300, "ageMinutes": 30,
        "formats": ["PDF", "TIFF", "JPEG", "XPS", "RAW", "COMPACT_PDF", "COMPACT_XPS"]},
-      {"name": "Contract draft", "pages": 3, "color": false, "ageMinutes": 1500,
+      {"name": "Contract draft", "pages": 3, "dpi": 300, "color": false, "ageMinutes": 1500,
        "formats": ["PDF", "TIFF", "XPS", "COMPACT_PDF"]},
-      {"name": "Site photos", "pages": 2, "ageMinutes": 4320,
+      {"name": "Site photos", "pages": 2, "dpi": 300, "ageMinutes": 4320,
        "formats": ["JPEG", "PDF"], "defaultFormat": "JPEG"}
     ]},
     {"name": "Accounting", "password": "1234", "jobs": [
-      {"name": "Invoice 2024-117", "pages": 2, "color": false, "ageMinutes": 90,
+      {"name": "Invoice 2024-117", "pages": 2, "dpi": 300, "color": false, "ageMinutes": 90,
        "formats": ["PDF", "TIFF", "COMPACT_PDF"]},
-      {"name": "Receipts March", "pages": 5, "ageMinutes": 2880,
+      {"name": "Receipts March", "pages": 5, "dpi": 300, "ageMinutes": 2880,
        "formats": ["PDF", "TIFF", "XPS", "COMPACT_XPS"]}
     ]},
     {"name": "Studio", "password": "", "jobs": [
-      {"name": "Moodboard", "pages": 4, "ageMinutes": 600,
+      {"name": "Moodboard", "pages": 4, "dpi": 300, "ageMinutes": 600,
        "formats": ["TIFF", "JPEG", "PDF", "RAW"], "defaultFormat": "TIFF"}
     ]}
   ],

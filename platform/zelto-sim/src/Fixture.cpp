@@ -2,9 +2,11 @@
 #include "Config.h"
 
 #include "JobContent.h"
+#include "JsonParse.h"
 
 #include <ctime>
 #include <fstream>
+#include <iterator>
 
 namespace zeltosim {
 
@@ -82,6 +84,15 @@ void SetAttribute(TextPairs& attributes, const std::string& key, const std::opti
         return;
     }
     if (value) attributes.emplace_back(key, *value);
+}
+
+// "+hhmm" or "-hhmm", at most 14 hours from UTC.
+bool IsZone(const std::string& zone) {
+    if (zone.size() != 5 || (zone[0] != '+' && zone[0] != '-')) return false;
+    for (size_t i = 1; i < 5; ++i)
+        if (zone[i] < '0' || zone[i] > '9') return false;
+    int hours = std::stoi(zone.substr(1, 2)), minutes = std::stoi(zone.substr(3, 2));
+    return minutes < 60 && hours * 60 + minutes <= 14 * 60;
 }
 
 std::string YesNo(bool v) { return v ? "YES" : "NO"; }
@@ -178,8 +189,10 @@ JobOptions ParseJob(const Json::Value& job, const std::string& mailbox) {
     o.defaultFormat = Text(job, "defaultFormat", "", where);
     if (!o.defaultFormat.empty()) CheckFormats({o.defaultFormat}, where + ".defaultFormat");
     o.color = Flag(job, "color", true, where);
-    o.widthPx = static_cast<int>(Number(job, "width", o.widthPx, kMinPageSidePx, kMaxPageSidePx, where));
-    o.heightPx = static_cast<int>(Number(job, "height", o.heightPx, kMinPageSidePx, kMaxPageSidePx, where));
+    o.dpi = static_cast<int>(Number(job, "dpi", o.dpi, kMinDpi, kMaxDpi, where));
+    // A letter page at that resolution unless the raster is given.
+    o.widthPx = static_cast<int>(Number(job, "width", (o.dpi * 17 + 1) / 2, kMinPageSidePx, kMaxPageSidePx, where));
+    o.heightPx = static_cast<int>(Number(job, "height", o.dpi * 11, kMinPageSidePx, kMaxPageSidePx, where));
     o.seed = static_cast<uint32_t>(Number(job, "seed", 0, 0, 0xffffffffLL, where));
     o.paddingBytesPerPage = static_cast<uint64_t>(
         Number(job, "paddingBytesPerPage", 0, 0, static_cast<int64_t>(kMaxPaddingBytesPerPage), where));
@@ -211,6 +224,7 @@ ControllerFixture ParseController(const Json::Value& fixture) {
     c.serial = Text(fixture, "serial", "", "controller");
     c.address = Text(fixture, "address", "", "controller");
     c.timeZone = Text(fixture, "timeZone", c.timeZone, "controller");
+    if (!c.timeZone.empty() && !IsZone(c.timeZone)) Fail("controller.timeZone", "must read \"+hhmm\" or \"-hhmm\"");
     c.defaultEncoding = Text(fixture, "defaultEncoding", c.defaultEncoding, "controller");
     c.defaultLanguage = Text(fixture, "defaultLanguage", c.defaultLanguage, "controller");
 
@@ -291,10 +305,10 @@ std::vector<Json::Value> ControllerFixtures(const Json::Value& fixture) {
 Json::Value LoadFixtureFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw FixtureError("fixture: cannot read " + path);
-    Json::CharReaderBuilder builder;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     Json::Value root;
     std::string errors;
-    if (!Json::parseFromStream(builder, in, &root, &errors))
+    if (!ParseJson(text.data(), text.data() + text.size(), root, errors))
         throw FixtureError("fixture: " + path + " is not valid JSON: " + errors);
     return root;
 }

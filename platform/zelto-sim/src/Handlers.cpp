@@ -265,6 +265,11 @@ int HandleRequest(uint16_t op, CallContext& c) {
             READ_DONE();
             return VELLORA_OK;
         }
+        case vwire::kOpTicketEnd: {
+            c.Arg("ticket", c.in.Str());
+            READ_DONE();
+            return VELLORA_OK;
+        }
         case vwire::kOpLocaleOpen: return LocaleOpen(c);
         case vwire::kOpLocaleClose: {
             c.Arg("language", c.in.Str());

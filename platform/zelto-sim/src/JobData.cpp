@@ -62,6 +62,7 @@ Job MakeJob(const JobOptions& options) {
     job.spec.pages = options.pages;
     job.spec.widthPx = options.widthPx;
     job.spec.heightPx = options.heightPx;
+    job.spec.dpi = options.dpi;
     job.spec.color = options.color;
     job.spec.paddingBytesPerPage = options.paddingBytesPerPage;
     job.size = WholeSize(job.spec, job.defaultFormat);
@@ -92,6 +93,9 @@ JobInfo InfoOf(const Job& job) {
     info.defaultFormat = job.options.defaultFormat;
     info.size = job.size;
     info.finishTime = job.options.finishTime;
+    info.widthPx = job.spec.widthPx;
+    info.heightPx = job.spec.heightPx;
+    info.dpi = job.spec.dpi;
     return info;
 }
 

@@ -92,8 +92,10 @@ void Server::Publish(uint16_t eventKind, const std::string& frame) {
 }
 
 void Server::DropConnections() {
+    // The control connection that asked is left open, so that it hears the answer.
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (auto& s : m_sessions) s->Kill("dropped by the control interface");
+    for (auto& s : m_sessions)
+        if (!s->IsControl()) s->Kill("dropped by the control interface");
 }
 
 int Server::ConnectionCount() {

@@ -1,11 +1,13 @@
 #include "Session.h"
 
 #include "Handlers.h"
+#include "JsonParse.h"
 
 #include "vellora.h"
 #include "vellora_wire/Codec.h"
 #include "vellora_wire/Ops.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -147,6 +149,7 @@ void Session::ReaderLoop() {
             break;
         }
         if (header.kind == vwire::Kind::ControlRequest) {
+            m_control = true;
             HandleControl(header, body);
             continue;
         }
@@ -206,10 +209,8 @@ bool Session::Answer(const vwire::FrameHeader& header, const std::string& body) 
 
 void Session::HandleControl(const vwire::FrameHeader& header, const std::string& body) {
     Json::Value command, answer;
-    Json::CharReaderBuilder builder;
     std::string errors;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    if (!reader->parse(body.data(), body.data() + body.size(), &command, &errors)) {
+    if (!ParseJson(body.data(), body.data() + body.size(), command, errors)) {
         answer["ok"] = false;
         answer["error"] = "not JSON: " + errors;
     } else {
@@ -317,7 +318,8 @@ void Session::ServeData(const vwire::FrameHeader& header, const std::string& bod
     TransferPlan plan;
     uint64_t count = 0;
     if (result == VELLORA_OK) {
-        count = std::min<uint64_t>(request.length, request.document->Size() - request.offset);
+        // At most one data reply's worth, whatever the request asks for.
+        count = std::min<uint64_t>({request.length, vwire::kMaxDataChunk, request.document->Size() - request.offset});
         plan = m_services.faults.PlanTransfer(request.jobId);
         if (plan.fail) result = plan.result;
     }

@@ -45,6 +45,8 @@ public:
     void Kill(const std::string& why);
     bool Finished() const { return m_finished; }
     bool LoggedIn() const { return m_clientLoggedIn; }
+    // Whether the peer has sent a control request (zelto-sim ctl and the like).
+    bool IsControl() const { return m_control; }
     void Join();
     // Queues an event frame when the client subscribed to its kind.
     void Offer(uint16_t eventKind, const std::shared_ptr<const std::string>& frame);
@@ -76,6 +78,7 @@ private:
     std::atomic<bool> m_finished{false};
     bool m_loggedIn = false;           // reader thread only
     std::atomic<bool> m_clientLoggedIn{false};
+    std::atomic<bool> m_control{false};
     std::atomic<uint32_t> m_subscriptions{0};
 
     std::mutex m_writeMutex;

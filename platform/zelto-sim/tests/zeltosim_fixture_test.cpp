@@ -1,8 +1,11 @@
 // Fixtures: what is refused with a clear message, and the demo controller.
 #include "ZeltoSim.h"
 #include "TestSupport.h"
+#include "vellora.h"
 
 #include <gtest/gtest.h>
+
+#include <ctime>
 
 namespace {
 
@@ -33,6 +36,11 @@ TEST(Fixture, BadFixturesAreRefusedWithTheirPlace) {
         {R"({"mailboxes": [{"name": "", "jobs": [{"formats": ["PDF"], "defaultFormat": "TIFF"}]}]})", "TIFF"},
         {R"({"features": {"X": 1}})", "features.X"},
         {R"({"controllers": []})", "controllers"},
+        {R"({"mailboxes": [{"name": "", "jobs": [{"name": "J", "dpi": 5}]}]})", "dpi"},
+        {R"({"timeZone": "CET"})", "timeZone"},
+        {R"({"timeZone": "+01:00"})", "timeZone"},
+        {R"({"timeZone": "+0175"})", "timeZone"},
+        {R"({"timeZone": "-1500"})", "timeZone"},
     };
     for (const auto& c : cases) {
         try {
@@ -49,6 +57,19 @@ TEST(Fixture, AFileThatIsNotJsonIsRefused) {
     veqtest::WriteFile(dir / "bad.json", "{ not json");
     EXPECT_THROW(zeltosim::LoadFixtureFile(dir / "bad.json"), zeltosim::FixtureError);
     EXPECT_THROW(zeltosim::LoadFixtureFile(dir / "missing.json"), zeltosim::FixtureError);
+    veqtest::WriteFile(dir / "deep.json", std::string(5000, '[') + std::string(5000, ']'));
+    EXPECT_THROW(zeltosim::LoadFixtureFile(dir / "deep.json"), zeltosim::FixtureError);
+}
+
+TEST(Fixture, AJobIsALetterPageAtItsResolutionUnlessItsRasterIsGiven) {
+    zeltosim::Simulator sim(Parse(R"({"mailboxes": [{"name": "", "jobs": [
+        {"name": "plain"}, {"name": "fine", "dpi": 300}, {"name": "wide", "dpi": 75, "width": 1000}]}]})"));
+    std::map<std::string, std::string> rasters;
+    for (const auto& j : sim.AllJobs())
+        rasters[j.name] = std::to_string(j.widthPx) + "x" + std::to_string(j.heightPx) + " at " + std::to_string(j.dpi);
+    EXPECT_EQ(rasters["plain"], "850x1100 at 100");
+    EXPECT_EQ(rasters["fine"], "2550x3300 at 300");
+    EXPECT_EQ(rasters["wide"], "1000x825 at 75");
 }
 
 TEST(Fixture, AControllerWithoutADefaultMailboxGetsOne) {
@@ -63,7 +84,7 @@ TEST(DemoFixture, IsAUsefulVersion10ControllerWithMailboxesAndJobs) {
     Json::Value demo = zeltosim::DemoFixture();
     EXPECT_EQ(demo["dictionary"]["WB3_SYSTEM"]["QMVSYSVERNUM"].asString(), "10");
     EXPECT_NE(demo["product"].asString(), "Zelto Korvel");
-    EXPECT_NE(demo["timeZone"].asString(), "");
+    EXPECT_FALSE(demo.isMember("timeZone")) << "the demo's clock is the machine's";
     zeltosim::Simulator sim;
     std::map<std::string, std::string> passwords;
     for (const auto& m : sim.Mailboxes()) passwords[m.name] = m.password;
@@ -80,6 +101,55 @@ TEST(DemoFixture, IsAUsefulVersion10ControllerWithMailboxesAndJobs) {
     EXPECT_GE(formats.size(), 3u);
     EXPECT_GE(pageCounts.size(), 3u);
     EXPECT_TRUE(demo["scanning"]["enabled"].asBool());
+}
+
+// The server time that a client reads (server information text 4).
+std::string ServerTimeOf(zeltosim::Simulator& sim) {
+    veqtest::ScopedEnv port("VELLORA_PORT", std::to_string(sim.Port()).c_str());
+    VelloraServerHandle* h = nullptr;
+    EXPECT_EQ(INIT_connectUTF8("127.0.0.1", "guest", "", "Veqora", "", "trpc", -1, -1, 1, 1, 0, &h, 0), VELLORA_OK);
+    if (!h) return "";
+    VelloraServerInfo* info = nullptr;
+    std::string time;
+    if (SERVER_getInfo(h, &info, 0) == VELLORA_OK && info->text[4]) time = info->text[4];
+    if (info) SERVER_freeInfo(h, info, 0);
+    INIT_disconnect(h, 0);
+    return time;
+}
+
+TEST(Fixture, ServerTimeIsInTheMachinesZoneUnlessTheFixtureSetsOne) {
+    struct Case {
+        const char* fixture;
+        const char* machineZone;  // TZ
+        const char* expected;     // the time's zone
+    };
+    const Case cases[] = {
+        {"{}", "UTC0", "+0000"},
+        {"{}", "JST-9", "+0900"},
+        {"{}", "<-0330>3:30", "-0330"},
+        {R"({"timeZone": "+0530"})", "JST-9", "+0530"},
+        {R"({"timeZone": "-0800"})", "UTC0", "-0800"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.fixture) + " on a machine in " + c.machineZone);
+        veqtest::ScopedEnv zone("TZ", c.machineZone);
+        tzset();
+        zeltosim::Simulator sim(Parse(c.fixture));
+        sim.Start("127.0.0.1", 0);
+        const std::time_t before = std::time(nullptr);
+        const std::string time = ServerTimeOf(sim);
+        ASSERT_EQ(time.size(), 25u) << time;
+        EXPECT_EQ(time.substr(20), c.expected) << time;
+
+        // The clock reads the present moment in that zone.
+        std::tm parts{};
+        ASSERT_NE(strptime(time.c_str(), "%Y-%m-%d %H:%M:%S", &parts), nullptr) << time;
+        const int sign = time[20] == '-' ? -1 : 1;
+        const long offset = sign * (std::stol(time.substr(21, 2)) * 3600 + std::stol(time.substr(23, 2)) * 60);
+        const long moment = static_cast<long>(timegm(&parts)) - offset;
+        EXPECT_LE(std::labs(moment - static_cast<long>(before)), 5L) << time;
+    }
+    tzset();
 }
 
 }  // namespace

@@ -144,6 +144,15 @@ TEST(Program, ServesTheDemoControllerAndCtlListsAndChangesIt) {
     EXPECT_EQ(QMVM_dictRead(h, "WB3_SYSTEM", "QMVSYSVERNUM", &version, 0), VELLORA_SYSTEM_ERROR);
 
     EXPECT_EQ(INIT_disconnect(h, 0), VELLORA_OK);
+
+    // drop-connections closes the clients' connections, not the one of ctl
+    // that asked, which hears its answer.
+    ASSERT_EQ(INIT_connectUTF8("127.0.0.1", "guest", "", "Veqora", "k", "trpc", -1, -1, 1, 1, 0, &h, 0), VELLORA_OK);
+    EXPECT_TRUE(Ctl(port, {"drop-connections"}, &code)["ok"].asBool());
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(veqtest::WaitFor([&] { return Ctl(port, {"status"})["connections"].asInt() == 0; },
+                                 std::chrono::seconds(10)));
+    INIT_disconnect(h, 0);
     EXPECT_EQ(sim.Stop(), 0) << sim.Output();
 }
 

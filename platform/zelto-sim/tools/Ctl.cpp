@@ -2,6 +2,7 @@
 // command to a running simulator and prints its JSON answer. Exit status 0 when
 // the command succeeded, 1 when the simulator refused it, 2 for bad usage or no
 // simulator.
+#include "JsonParse.h"
 #include "Tool.h"
 
 #include "vellora_wire/Codec.h"
@@ -11,7 +12,6 @@
 
 #include <cstdlib>
 #include <iostream>
-#include <memory>
 #include <sstream>
 
 namespace zeltosim {
@@ -74,11 +74,9 @@ Json::Value BuildCommand(const std::vector<std::string>& words) {
     Json::Value c;
     c["command"] = name;
     if (name == "json") {
-        Json::CharReaderBuilder builder;
-        std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
         std::string errors;
         const std::string& text = arg(1);
-        if (!reader->parse(text.data(), text.data() + text.size(), &c, &errors)) throw Usage("not JSON: " + errors);
+        if (!zeltosim::ParseJson(text.data(), text.data() + text.size(), c, errors)) throw Usage("not JSON: " + errors);
     } else if (name == "jobs") {
         if (optional(1)) c["mailbox"] = words[1];
     } else if (name == "add-job") {
@@ -158,9 +156,7 @@ bool Send(const std::string& address, int port, const Json::Value& command, Json
         why = "truncated control answer";
         return false;
     }
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    if (!reader->parse(body.data(), body.data() + body.size(), &answer, &error2)) {
+    if (!zeltosim::ParseJson(body.data(), body.data() + body.size(), answer, error2)) {
         why = "the control answer is not JSON";
         return false;
     }

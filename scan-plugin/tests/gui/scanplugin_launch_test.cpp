@@ -2,6 +2,7 @@
 // settings, and where the dialog appears.
 #include <gtest/gtest.h>
 
+#include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/dialog.h>
 #include <wx/display.h>
@@ -151,6 +152,50 @@ TEST_F(LaunchTest, AJpegSessionOffersNoBlackAndWhiteScan) {
     EXPECT_EQ(modes[veq::types::pdf], 3u);
     EXPECT_EQ(modes[veq::types::tiff], 3u);
     EXPECT_EQ(modes[veq::types::jpeg], 2u);
+}
+
+// The dialog says what is delivered where, and its Close button ends it as
+// the close box does.
+TEST_F(LaunchTest, TheDialogShowsFormatAndDestinationAndClosesWithItsButton) {
+    const struct {
+        veq::types::FileFormat format;
+        const char* destination;
+        const char* shown;
+    } cases[] = {
+        {veq::types::tiff, "/home/staff/Scans", "Format: TIFF | Saved in: /home/staff/Scans"},
+        {veq::types::pdf, nullptr, "Format: PDF"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        veq::ZeltoVEQPlugin plugin;
+        std::map<wxString, wxAny> options;
+        if (c.destination) {
+            options["savepath"] = wxAny(wxString(c.destination));
+        }
+        wxString shown;
+        wxTimer poll;
+        poll.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            auto* dialog = wxDynamicCast(wxWindow::FindWindowByName("VEQUIPluginDialog"), wxDialog);
+            if (!dialog || !dialog->IsModal()) {
+                return;
+            }
+            poll.Stop();
+            for (const char* name : {"ScanFormat", "ScanDestination"}) {
+                wxWindow* text = wxWindow::FindWindowByName(name, dialog);
+                if (text && text->IsShown()) {
+                    shown += (shown.empty() ? "" : " | ") + text->GetLabel();
+                }
+            }
+            auto* close = wxDynamicCast(wxWindow::FindWindowByName("CloseDialog", dialog), wxButton);
+            ASSERT_NE(close, nullptr);
+            wxCommandEvent click(wxEVT_BUTTON, close->GetId());
+            click.SetEventObject(close);
+            close->ProcessWindowEvent(click);
+        });
+        poll.Start(20);
+        EXPECT_EQ(plugin.Launch(wxString(), c.format, options), wxID_CANCEL);
+        EXPECT_EQ(shown, c.shown);
+    }
 }
 
 TEST_F(LaunchTest, TheFactoryMakesAndFreesPlugins) {

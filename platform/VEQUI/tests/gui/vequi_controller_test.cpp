@@ -66,6 +66,7 @@ public:
     void OnServerStatusChanged(VEQTypes::ServerStatus status) override {
         Add("status " + std::to_string(status));
     }
+    void OnConnectionLost(const wxString& message) override { Add("lost " + message.ToStdString()); }
     void OnMailboxOpened(const wxString& name, const std::vector<VEQTypes::VEQScannedJob>& jobs) override {
         m_jobs = jobs;
         Add("mailbox " + name.ToStdString() + " " + std::to_string(jobs.size()));
@@ -319,6 +320,8 @@ TEST_F(ControllerTest, AScanCancelledAsTheControllerGoesIsCancelledOnTheControll
         Gate gate;
         m_plugin->m_duringInitScan = gate.Waiter();
         StartScan();
+        // Queued work not yet begun is dropped when the controller goes.
+        ASSERT_TRUE(PumpUntil([this]() { return Called("InitScan [worker]"); }));
         m_controller->Cancel();
         gate.OpenSoon();
         m_controller.reset();  // waits for InitScan
@@ -334,6 +337,7 @@ TEST_F(ControllerTest, AScanCancelledAsTheControllerGoesIsCancelledOnTheControll
         Gate gate;
         mailbox->m_duringRefresh = gate.Waiter();
         ASSERT_TRUE(m_controller->RefreshMailbox());
+        m_controller->Cancel();  // the panel stops waiting; the refresh still holds the thread
         StartScan();
         m_controller->Cancel();
         gate.OpenSoon();
@@ -354,8 +358,9 @@ TEST_F(ControllerTest, ALostConnectionEndsARunningScanButAStaleReportDoesNot) {
     m_plugin->m_server->EmitStatus(VEQTypes::DISCONNECTED);
     ASSERT_TRUE(WaitFinished());
     EXPECT_EQ(m_listener.m_outcome, Outcome::FAILED);
-    EXPECT_EQ(m_listener.m_message, "The connection to the controller was lost.");
-    EXPECT_TRUE(m_listener.Saw("status 3"));
+    const std::string lost = "Fake Controller (127.0.0.1) did not answer or closed the connection.";
+    EXPECT_EQ(m_listener.m_message, lost);
+    EXPECT_TRUE(m_listener.Saw("lost " + lost));
     EXPECT_FALSE(m_controller->IsConnected());
 }
 
@@ -366,7 +371,9 @@ TEST_F(ControllerTest, AMailboxThatOpensAfterTheConnectionWasLostIsDropped) {
     m_plugin->ScanAPI()->m_duringGetMailBox = gate.Waiter();
     ASSERT_TRUE(m_controller->OpenMailbox("Accounting", "1234"));
     m_plugin->m_server->EmitStatus(VEQTypes::DISCONNECTED);
-    ASSERT_TRUE(PumpUntil([this]() { return m_listener.Saw("status 3"); }));
+    ASSERT_TRUE(PumpUntil([this]() { return m_listener.m_finished; }));
+    EXPECT_EQ(m_listener.m_operation, Operation::OPEN_MAILBOX);
+    EXPECT_EQ(m_listener.m_outcome, Outcome::FAILED);
     EXPECT_EQ(m_controller->GetActivity(), Activity::NONE);
     gate.Open();
     PumpBriefly();
@@ -434,6 +441,82 @@ TEST_F(ControllerTest, DeletingAJobRefreshesTheMailbox) {
     }
     EXPECT_EQ(mailbox->m_log.Count("Delete 1"), 2u);
     EXPECT_EQ(mailbox->m_log.Count("Refresh"), 1u);
+}
+
+// Whatever waits on the network can be left: Cancel and Disconnect end it at
+// once, and its late answer changes nothing.
+TEST_F(ControllerTest, EveryWaitOnTheNetworkCanBeCancelledOrDisconnected) {
+    enum Wait { OPENING, REFRESHING, DELETING };
+    const struct {
+        const char* name;
+        Wait wait;
+        bool disconnect;
+        Operation operation;
+    } cases[] = {
+        {"cancel opening", OPENING, false, Operation::OPEN_MAILBOX},
+        {"disconnect opening", OPENING, true, Operation::OPEN_MAILBOX},
+        {"cancel refresh", REFRESHING, false, Operation::REFRESH},
+        {"disconnect refresh", REFRESHING, true, Operation::REFRESH},
+        {"cancel deletion", DELETING, false, Operation::DELETE_JOB},
+        {"disconnect deletion", DELETING, true, Operation::DELETE_JOB},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_controller.reset();
+        m_listener = RecordingListener();
+        m_plugin = std::make_shared<FakePlugin>();
+        auto mailbox = m_plugin->ScanAPI()->AddMailbox("Accounting", "1234");
+        mailbox->AddJob(7, "Invoice", 2);
+        MakeConnected();
+        Gate gate;
+        if (c.wait == OPENING) {
+            m_plugin->ScanAPI()->m_duringGetMailBox = gate.Waiter();
+            ASSERT_TRUE(m_controller->OpenMailbox("Accounting", "1234"));
+        } else {
+            ASSERT_TRUE(m_controller->OpenMailbox("Accounting", "1234"));
+            ASSERT_TRUE(PumpUntil([this]() { return m_controller->HasMailbox(); }));
+            mailbox->m_duringRefresh = gate.Waiter();
+            ASSERT_TRUE(c.wait == REFRESHING ? m_controller->RefreshMailbox() : m_controller->DeleteJob(7));
+        }
+        if (c.disconnect) {
+            EXPECT_TRUE(m_controller->Disconnect());
+            EXPECT_TRUE(m_listener.Saw("status 3"));
+            EXPECT_FALSE(m_controller->IsConnected());
+        } else {
+            m_controller->Cancel();
+            EXPECT_TRUE(m_controller->IsConnected());
+        }
+        EXPECT_EQ(m_controller->GetActivity(), Activity::NONE);
+        ASSERT_TRUE(m_listener.m_finished);
+        EXPECT_EQ(m_listener.m_operation, c.operation);
+        EXPECT_EQ(m_listener.m_outcome, Outcome::CANCELLED);
+        const size_t reports = m_listener.m_events.size();
+        gate.Open();
+        PumpBriefly();
+        // The list of a mailbox still open may change; nothing else is reported.
+        for (size_t i = reports; i < m_listener.m_events.size(); ++i) {
+            EXPECT_TRUE(!c.disconnect && m_listener.m_events[i].rfind("jobs ", 0) == 0)
+                << "a late answer was reported: " << m_listener.m_events[i];
+        }
+        if (c.wait == OPENING) {
+            EXPECT_FALSE(m_controller->HasMailbox());
+        }
+    }
+}
+
+// A failure that leaves the server without its connection (an unanswered call)
+// is a lost connection, not a refusal.
+TEST_F(ControllerTest, AFailureThatLostTheConnectionIsReportedAsLost) {
+    m_plugin->ScanAPI()->AddMailbox("Accounting", "1234");
+    MakeConnected();
+    m_plugin->ScanAPI()->m_duringGetMailBox = [this]() { m_plugin->m_server->SetStatus(VEQTypes::DISCONNECTED); };
+    ASSERT_TRUE(m_controller->OpenMailbox("Accounting", "4321"));
+    ASSERT_TRUE(WaitFinished());
+    EXPECT_EQ(m_listener.m_operation, Operation::OPEN_MAILBOX);
+    EXPECT_EQ(m_listener.m_outcome, Outcome::FAILED);
+    EXPECT_FALSE(m_listener.Saw("mailbox refused Accounting"));
+    EXPECT_TRUE(m_listener.Saw("lost Fake Controller (127.0.0.1) did not answer or closed the connection."));
+    EXPECT_FALSE(m_controller->IsConnected());
 }
 
 TEST_F(ControllerTest, WorkPostedBeforeTheControllerGoesIsDropped) {

@@ -101,6 +101,7 @@ TEST_F(PanelTest, FailedUnattendedRunsEndTheDialogWithAbort) {
         {"scan", false, true},                       // login refused
         {"scan", true, false},                       // no server to connect to
         {"dance", true, true},                       // not an unattended form
+        {"map:Accounting:1234:/srv/scans", true, true},  // mapping is for the main application
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.autorun);
@@ -157,10 +158,11 @@ TEST_F(PanelTest, ClosingTheDialogWhileARetrievalRunsCancelsItAndEndsTheDialog) 
         std::static_pointer_cast<veqfake::FakeMailBox>(box)->EmitSave(SaveEvent::PROGRESS, job.m_id, 10);
     };
     wxTimer closer;
-    const int code = RunDialog(nullptr, [&closer](wxDialog& dialog) {
-        closer.Bind(wxEVT_TIMER, [&dialog, &closer](wxTimerEvent&) {
+    const int code = RunDialog(nullptr, [this, &closer](wxDialog& dialog) {
+        closer.Bind(wxEVT_TIMER, [this, &dialog, &closer](wxTimerEvent&) {
             wxWindow* cancel = wxWindow::FindWindowByName("CancelOperation", &dialog);
-            if (cancel && cancel->IsEnabled()) {  // the retrieval runs
+            if (cancel && cancel->IsEnabled() && m_plugin->m_log.Count("InitMailBoxRetrive 7") > 0) {
+                // the retrieval runs
                 closer.Stop();
                 dialog.Close();
             }

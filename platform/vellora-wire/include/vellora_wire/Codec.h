@@ -42,6 +42,8 @@ class Reader {
 public:
     Reader(const char* data, size_t size) : m_data(data), m_size(size) {}
     explicit Reader(const std::string& body) : Reader(body.data(), body.size()) {}
+    // The reader keeps a pointer to the bytes: a temporary text would be gone.
+    explicit Reader(std::string&& body) = delete;
     int32_t I32();
     uint32_t U32();
     int64_t I64();

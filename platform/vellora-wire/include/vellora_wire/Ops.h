@@ -26,6 +26,7 @@ enum Op : uint16_t {
     kOpSubscribeScan = 17,    // SCAN_getEvents
     kOpSubscribeAlerts = 18,  // SCAN_getAlertEvents
     kOpMonitor = 19,          // INIT_monitorServer
+    kOpTicketEnd = 20,        // NB_cancel of a subscription or monitor: the function that made it (no answer awaited)
     kOpLocaleOpen = 21,
     kOpLocaleClose = 22,
     kOpLocaleGet = 23,

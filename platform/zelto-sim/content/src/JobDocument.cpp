@@ -23,7 +23,7 @@ constexpr size_t kCachedDocuments = 16;
 bool WithinLimits(const JobSpec& spec) {
     auto side = [](int px) { return px >= kMinPageSidePx && px <= kMaxPageSidePx; };
     return spec.pages >= 1 && spec.pages <= kMaxPages && side(spec.widthPx) && side(spec.heightPx) &&
-           spec.paddingBytesPerPage <= kMaxPaddingBytesPerPage;
+           spec.dpi >= kMinDpi && spec.dpi <= kMaxDpi && spec.paddingBytesPerPage <= kMaxPaddingBytesPerPage;
 }
 
 SegmentPtr RawPage(const JobSpec& spec, int page) {
@@ -46,7 +46,7 @@ SegmentPtr Layout(const JobSpec& spec, ContentFormat format, int page) {
     switch (format) {
         case ContentFormat::PDF: return detail::PdfDocument(spec, first, last, false);
         case ContentFormat::COMPACT_PDF: return detail::PdfDocument(spec, first, last, true);
-        case ContentFormat::TIFF: return detail::TiffDocument(spec, first, last);
+        case ContentFormat::TIFF: return detail::TiffDocument(spec, first, last, false);
         case ContentFormat::XPS: return detail::XpsDocument(spec, first, last, false);
         case ContentFormat::COMPACT_XPS: return detail::XpsDocument(spec, first, last, true);
         case ContentFormat::JPEG: return JpegPage(spec, page);
@@ -55,10 +55,11 @@ SegmentPtr Layout(const JobSpec& spec, ContentFormat format, int page) {
     return nullptr;
 }
 
-using RenditionKey = std::tuple<uint32_t, int, int, int, bool, uint64_t, int, int>;
+using RenditionKey = std::tuple<uint32_t, int, int, int, bool, uint64_t, int, int, int>;
 
 RenditionKey KeyOf(const JobSpec& spec, ContentFormat format, int page) {
-    return {spec.seed, spec.pages, spec.widthPx, spec.heightPx, spec.color, spec.paddingBytesPerPage, static_cast<int>(format), page};
+    return {spec.seed,  spec.pages, spec.widthPx, spec.heightPx, spec.color, spec.paddingBytesPerPage,
+            spec.dpi, static_cast<int>(format), page};
 }
 
 // The renditions made last, most recent first: a server asks for the same one

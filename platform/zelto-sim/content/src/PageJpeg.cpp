@@ -3,14 +3,11 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <list>
-#include <mutex>
-#include <tuple>
 #include <vector>
 
 #include <jpeglib.h>
 
-#include "PageUnits.h"
+#include "PageCache.h"
 
 namespace zeltosim::detail {
 namespace {
@@ -29,42 +26,9 @@ void JumpOnError(j_common_ptr info) {
 
 void IgnoreMessage(j_common_ptr, int) {}
 
-using PictureKey = std::tuple<uint32_t, int, int, int, bool>;  // seed, page, width, height, colour
-
-class JpegCache {
-public:
-    std::shared_ptr<const std::string> Get(const JobSpec& spec, int page) {
-        PictureKey key{spec.seed, page, spec.widthPx, spec.heightPx, spec.color};
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-                if (it->first != key) continue;
-                m_entries.splice(m_entries.begin(), m_entries, it);
-                return it->second;
-            }
-        }
-        // Encoded outside the lock; two threads asking at once both encode the same bytes.
-        auto jpeg = EncodeJpeg(PagePicture(spec, page));
-        if (!jpeg) return nullptr;
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries.emplace_front(key, jpeg);
-        m_bytes += jpeg->size();
-        while (m_bytes > kCacheBytes && m_entries.size() > 1) {
-            m_bytes -= m_entries.back().second->size();
-            m_entries.pop_back();
-        }
-        return jpeg;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::list<std::pair<PictureKey, std::shared_ptr<const std::string>>> m_entries;  // most recent first
-    size_t m_bytes = 0;
-};
-
 }  // namespace
 
-std::shared_ptr<const std::string> EncodeJpeg(const PagePicture& picture) {
+std::shared_ptr<const std::string> EncodeJpeg(const PagePicture& picture, int dpi) {
     jpeg_compress_struct info;
     ErrorJump error;
     info.err = jpeg_std_error(&error.manager);
@@ -88,8 +52,8 @@ std::shared_ptr<const std::string> EncodeJpeg(const PagePicture& picture) {
     jpeg_set_quality(&info, kQuality, TRUE);
     info.dct_method = JDCT_ISLOW;
     info.density_unit = 1;  // dots per inch
-    info.X_density = kDotsPerInch;
-    info.Y_density = kDotsPerInch;
+    info.X_density = static_cast<UINT16>(dpi);
+    info.Y_density = static_cast<UINT16>(dpi);
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         picture.RenderRow(static_cast<int>(info.next_scanline), row.data());
@@ -104,8 +68,9 @@ std::shared_ptr<const std::string> EncodeJpeg(const PagePicture& picture) {
 }
 
 std::shared_ptr<const std::string> PageJpeg(const JobSpec& spec, int page) {
-    static JpegCache cache;
-    return cache.Get(spec, page);
+    static PageCache cache(kCacheBytes);
+    return cache.Get({spec.seed, page, spec.widthPx, spec.heightPx, spec.color, spec.dpi},
+                     [&] { return EncodeJpeg(PagePicture(spec, page), spec.dpi); });
 }
 
 }  // namespace zeltosim::detail

@@ -1,6 +1,6 @@
-// The JPEG encoding of a page picture (baseline, 100 dpi, fixed quality and
-// tables, so the same picture always gives the same bytes). Recent encodings
-// are kept, as every rendition that shows the page as JPEG uses the same bytes.
+// The JPEG encoding of a page picture (baseline, the job's resolution in the
+// JFIF header, fixed quality and tables, so the same picture always gives the
+// same bytes). Recent encodings are kept, so a page is encoded once.
 #pragma once
 
 #include <memory>
@@ -12,7 +12,7 @@
 namespace zeltosim::detail {
 
 // nullptr when the encoder fails.
-std::shared_ptr<const std::string> EncodeJpeg(const PagePicture& picture);
+std::shared_ptr<const std::string> EncodeJpeg(const PagePicture& picture, int dpi);
 
 // The page's JPEG, from the cache or encoded now.
 std::shared_ptr<const std::string> PageJpeg(const JobSpec& spec, int page);

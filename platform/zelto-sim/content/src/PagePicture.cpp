@@ -32,6 +32,15 @@ uint32_t Mix(uint32_t x) {
 
 }  // namespace
 
+JobSpec ImageSpec(const JobSpec& spec, bool compact) {
+    JobSpec image = spec;
+    if (compact) {
+        image.widthPx = (spec.widthPx + 1) / 2;
+        image.heightPx = (spec.heightPx + 1) / 2;
+    }
+    return image;
+}
+
 PagePicture::PagePicture(const JobSpec& spec, int page)
     : m_width(spec.widthPx), m_height(spec.heightPx), m_channels(spec.color ? 3 : 1) {
     for (int band = 0; band < kBands; ++band) {

@@ -11,6 +11,10 @@
 
 namespace zeltosim::detail {
 
+// The raster of a page's image: the job's own, or in the compact forms half as
+// many pixels each way (at half the resolution, over the same page).
+JobSpec ImageSpec(const JobSpec& spec, bool compact);
+
 class PagePicture {
 public:
     PagePicture(const JobSpec& spec, int page);

@@ -1,4 +1,4 @@
-// The page raster is taken at 100 dpi; page lengths in document units follow.
+// Page lengths in document units, from a raster's pixels and its resolution.
 #pragma once
 
 #include <cstdint>
@@ -6,12 +6,10 @@
 
 namespace zeltosim::detail {
 
-constexpr int kDotsPerInch = 100;
-
-// The length of `pixels` in units of 1/unitsPerInch inch, as decimal text with
-// at most two decimals ("612", "793.44").
-inline std::string PageUnits(int pixels, int unitsPerInch) {
-    uint64_t hundredths = uint64_t(pixels) * unitsPerInch * 100 / kDotsPerInch;
+// The length of `pixels` at `dpi` in units of 1/unitsPerInch inch, as decimal
+// text with at most two decimals ("612", "595.32").
+inline std::string PageUnits(int pixels, int unitsPerInch, int dpi) {
+    uint64_t hundredths = uint64_t(pixels) * unitsPerInch * 100 / uint64_t(dpi);
     std::string text = std::to_string(hundredths / 100);
     uint64_t fraction = hundredths % 100;
     if (fraction != 0) {

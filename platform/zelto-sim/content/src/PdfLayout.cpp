@@ -3,9 +3,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "PageJpeg.h"
+#include "PageDeflate.h"
 #include "PageUnits.h"
-#include "RasterSegment.h"
 
 namespace zeltosim::detail {
 namespace {
@@ -42,12 +41,19 @@ SegmentPtr PdfDocument(const JobSpec& spec, int firstPage, int lastPage, bool co
     for (int i = 0; i < count; ++i) kids += (i ? " " : "") + Ref(pageObject(i));
     builder.Append("2 0 obj\n<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(count) + " >>\nendobj\n");
 
+    const JobSpec image = ImageSpec(spec, compact);
+    const int channels = image.color ? 3 : 1;
+    // The page has the job's size; its image is the job's raster, or the compact one.
+    const std::string width = PageUnits(spec.widthPx, kUnitsPerInch, spec.dpi);
+    const std::string height = PageUnits(spec.heightPx, kUnitsPerInch, spec.dpi);
+    const std::string imageDictionary =
+        "/Type /XObject /Subtype /Image /Width " + std::to_string(image.widthPx) + " /Height " +
+        std::to_string(image.heightPx) + " /ColorSpace " + (channels == 3 ? "/DeviceRGB" : "/DeviceGray") +
+        " /BitsPerComponent 8 /Filter /FlateDecode /DecodeParms << /Predictor 2 /Colors " + std::to_string(channels) +
+        " /BitsPerComponent 8 /Columns " + std::to_string(image.widthPx) + " >> ";
     for (int i = 0; i < count; ++i) {
         const int page = firstPage + i;
-        auto picture = std::make_shared<PagePicture>(spec, page);
         const uint64_t pageNo = pageObject(i), contentsNo = pageNo + 1, imageNo = pageNo + 2, paddingNo = pageNo + 3;
-        const std::string width = PageUnits(picture->Width(), kUnitsPerInch);
-        const std::string height = PageUnits(picture->Height(), kUnitsPerInch);
 
         offsets[pageNo] = builder.Offset();
         builder.Append(std::to_string(pageNo) + " 0 obj\n<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + width + " " + height +
@@ -58,22 +64,11 @@ SegmentPtr PdfDocument(const JobSpec& spec, int firstPage, int lastPage, bool co
         offsets[contentsNo] = builder.Offset();
         builder.Append(StreamStart(contentsNo, "", contents.size()) + contents + kStreamEnd);
 
-        SegmentPtr image;
-        if (compact) {
-            auto jpeg = PageJpeg(spec, page);
-            if (!jpeg) return nullptr;
-            image = std::make_shared<BytesSegment>(jpeg, 0, jpeg->size());
-        } else {
-            image = std::make_shared<RasterSegment>(picture);
-        }
+        auto compressed = PageDeflate(image, page);
+        if (!compressed) return nullptr;
         offsets[imageNo] = builder.Offset();
-        builder.Append(StreamStart(imageNo,
-                                   "/Type /XObject /Subtype /Image /Width " + std::to_string(picture->Width()) + " /Height " +
-                                       std::to_string(picture->Height()) + " /ColorSpace " +
-                                       (picture->Channels() == 3 ? "/DeviceRGB" : "/DeviceGray") +
-                                       " /BitsPerComponent 8 " + (compact ? "/Filter /DCTDecode " : ""),
-                                   image->Size()));
-        builder.Append(image);
+        builder.Append(StreamStart(imageNo, imageDictionary, compressed->size()));
+        builder.Append(std::make_shared<BytesSegment>(compressed, 0, compressed->size()));
         builder.Append(kStreamEnd);
 
         if (padded) {

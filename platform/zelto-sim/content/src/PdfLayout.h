@@ -1,7 +1,8 @@
-// PDF 1.4 with one image per page drawn over the whole page. The plain form
-// carries the raster uncompressed; the compact form carries the page's JPEG.
-// The job's padding is a stream of zeros per page that the page points at
-// under a private key.
+// PDF 1.4 with one image per page drawn over the whole page (its size from the
+// raster and the resolution), compressed with Flate after horizontal
+// differencing; the compact form carries the page at half the resolution. The
+// job's padding is a stream of zeros per page that the page points at under a
+// private key.
 #pragma once
 
 #include "JobContent.h"
@@ -9,8 +10,8 @@
 
 namespace zeltosim::detail {
 
-// Pages firstPage..lastPage (counted from 1) of the job; nullptr when the JPEG
-// encoder fails or an offset would not fit the cross-reference table.
+// Pages firstPage..lastPage (counted from 1) of the job; nullptr when
+// compression fails or an offset would not fit the cross-reference table.
 SegmentPtr PdfDocument(const JobSpec& spec, int firstPage, int lastPage, bool compact);
 
 }  // namespace zeltosim::detail

@@ -1,7 +1,5 @@
 #include "XpsLayout.h"
 
-#include "JpegLayout.h"
-#include "PageJpeg.h"
 #include "PageUnits.h"
 #include "TiffLayout.h"
 #include "ZipLayout.h"
@@ -34,9 +32,9 @@ std::string Relationships(const std::string& type, const std::string& target) {
            type + "\" Target=\"" + target + "\"/></Relationships>";
 }
 
-std::string FixedPage(int widthPx, int heightPx, const std::string& image) {
-    const std::string width = PageUnits(widthPx, kUnitsPerInch);
-    const std::string height = PageUnits(heightPx, kUnitsPerInch);
+std::string FixedPage(const JobSpec& spec, const std::string& image) {
+    const std::string width = PageUnits(spec.widthPx, kUnitsPerInch, spec.dpi);
+    const std::string height = PageUnits(spec.heightPx, kUnitsPerInch, spec.dpi);
     const std::string box = "0,0," + width + "," + height;
     return std::string(kXmlHeader) + "<FixedPage xmlns=\"" + kXpsNamespace + "\" Width=\"" + width + "\" Height=\"" + height +
            "\" xml:lang=\"und\"><Path Data=\"M 0,0 L " + width + ",0 " + width + "," + height + " 0," + height +
@@ -48,9 +46,9 @@ std::string FixedPage(int widthPx, int heightPx, const std::string& image) {
 }  // namespace
 
 SegmentPtr XpsDocument(const JobSpec& spec, int firstPage, int lastPage, bool compact) {
-    const std::string extension = compact ? "jpg" : "tif";
+    const std::string extension = "tif";
     std::vector<ZipEntry> entries;
-    entries.push_back({"[Content_Types].xml", Text(ContentTypes(extension, compact ? "image/jpeg" : "image/tiff"))});
+    entries.push_back({"[Content_Types].xml", Text(ContentTypes(extension, "image/tiff"))});
     entries.push_back({"_rels/.rels", Text(Relationships("http://schemas.microsoft.com/xps/2005/06/fixedrepresentation",
                                                          "/FixedDocumentSequence.fdseq"))});
     entries.push_back({"FixedDocumentSequence.fdseq",
@@ -66,16 +64,9 @@ SegmentPtr XpsDocument(const JobSpec& spec, int firstPage, int lastPage, bool co
     for (int page = firstPage; page <= lastPage; ++page) {
         const std::string number = std::to_string(page - firstPage + 1);
         const std::string image = "/Documents/1/Resources/Images/" + number + "." + extension;
-        SegmentPtr imageData;
-        if (compact) {
-            auto jpeg = PageJpeg(spec, page);
-            if (!jpeg) return nullptr;
-            imageData = PaddedJpeg(jpeg, spec.paddingBytesPerPage);
-        } else {
-            imageData = TiffDocument(spec, page, page);
-            if (!imageData) return nullptr;
-        }
-        entries.push_back({"Documents/1/Pages/" + number + ".fpage", Text(FixedPage(spec.widthPx, spec.heightPx, image))});
+        SegmentPtr imageData = TiffDocument(spec, page, page, compact);
+        if (!imageData) return nullptr;
+        entries.push_back({"Documents/1/Pages/" + number + ".fpage", Text(FixedPage(spec, image))});
         entries.push_back({"Documents/1/Pages/_rels/" + number + ".fpage.rels",
                            Text(Relationships("http://schemas.microsoft.com/xps/2005/06/required-resource", image))});
         entries.push_back({image.substr(1), imageData});

@@ -1,6 +1,6 @@
 // An XPS package: one fixed document whose fixed pages each show their page
-// image over the whole page. The plain form's images are the pages' TIFF files,
-// the compact form's their JPEG files (both carry the job's padding).
+// image over the whole page. The images are the pages' TIFF files (with the
+// job's padding), at half the resolution in the compact form.
 #pragma once
 
 #include "JobContent.h"

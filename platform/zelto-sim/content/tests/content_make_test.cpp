@@ -36,6 +36,8 @@ TEST(MakeDocument, RefusesWhatDoesNotExist) {
         {"too narrow", with([](JobSpec& s) { s.widthPx = zeltosim::kMinPageSidePx - 1; }), 0, 0},
         {"negative height", with([](JobSpec& s) { s.heightPx = -100; }), 0, 0},
         {"too tall", with([](JobSpec& s) { s.heightPx = zeltosim::kMaxPageSidePx + 1; }), 0, 0},
+        {"resolution too low", with([](JobSpec& s) { s.dpi = zeltosim::kMinDpi - 1; }), 0, 0},
+        {"resolution too high", with([](JobSpec& s) { s.dpi = zeltosim::kMaxDpi + 1; }), 1, 1},
         {"too much padding", with([](JobSpec& s) { s.paddingBytesPerPage = kMaxPaddingBytesPerPage + 1; }), 5, 1},
         {"TIFF beyond 32-bit offsets", with([](JobSpec& s) { s.paddingBytesPerPage = 2 * kGiB; }), 1, 0},
         {"XPS beyond 32-bit offsets", with([](JobSpec& s) { s.paddingBytesPerPage = 2 * kGiB; }), 3, 0},

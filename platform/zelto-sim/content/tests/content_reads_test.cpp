@@ -94,6 +94,35 @@ TEST(ContentReads, ConcurrentReadersGetTheSameBytes) {
     }
 }
 
+// Threads that make the same new renditions at once share the pages being
+// compressed and get the same bytes as a lone maker.
+TEST(ContentReads, ConcurrentMakersGetTheSameBytes) {
+    const JobSpec fresh = Spec(3, 640, 480, true, 0, 777);
+    std::vector<std::string> digests(8);
+    std::vector<std::thread> makers;
+    for (size_t i = 0; i < digests.size(); ++i) {
+        makers.emplace_back([&, i] {
+            const ContentFormat format = i % 2 ? ContentFormat::TIFF : ContentFormat::COMPACT_PDF;
+            for (int page = 3; page >= 0; --page) digests[i] += std::to_string(Digest(Bytes(fresh, format, page))) + " ";
+        });
+    }
+    for (auto& maker : makers) maker.join();
+    auto alone = veqtest::RunInChild([&] {
+        for (ContentFormat format : {ContentFormat::COMPACT_PDF, ContentFormat::TIFF}) {
+            std::string line;
+            for (int page = 3; page >= 0; --page) line += std::to_string(Digest(Bytes(fresh, format, page))) + " ";
+            std::printf("%s\n", line.c_str());
+        }
+        return 0;
+    });
+    ASSERT_TRUE(alone.exited && alone.status == 0) << alone.output;
+    const size_t newline = alone.output.find('\n');
+    ASSERT_NE(newline, std::string::npos) << alone.output;
+    const std::string expected[2] = {alone.output.substr(0, newline),
+                                     alone.output.substr(newline + 1, alone.output.size() - newline - 2)};
+    for (size_t i = 0; i < digests.size(); ++i) EXPECT_EQ(digests[i], expected[i % 2]) << i;
+}
+
 // A fresh process has nothing cached: what it makes must be byte for byte what
 // another made, for every rendition.
 TEST(ContentReads, AreTheSameInEveryProcess) {

@@ -40,9 +40,73 @@ TEST_F(ContentOpensInTools, PdfHasEveryPageOfTheJobOrTheOnePageAsked) {
     }
 }
 
-TEST_F(ContentOpensInTools, PdfPageIsTheRasterAtOneHundredDotsPerInch) {
-    std::string path = WriteRendition(m_dir, Spec(1, 850, 1100, true), ContentFormat::PDF, 1, "page.pdf");
-    EXPECT_NE(Tool({"/usr/bin/pdfinfo", path}).find("Page size:       612 x 792 pts"), std::string::npos);
+// A page is its size times the resolution, and each format says that resolution.
+struct Scanned {
+    const char* what;
+    JobSpec spec;
+    const char* pageSizeInPoints;  // pdfinfo's "Page size:"
+};
+
+JobSpec AtDpi(int width, int height, int dpi, bool color) {
+    JobSpec spec = Spec(1, width, height, color);
+    spec.dpi = dpi;
+    return spec;
+}
+
+const Scanned kScans[] = {
+    {"letter at 100 dpi", AtDpi(850, 1100, 100, true), "612 x 792 pts"},
+    {"letter at 300 dpi", AtDpi(2550, 3300, 300, true), "612 x 792 pts"},
+    {"A4 at 300 dpi, gray", AtDpi(2480, 3508, 300, false), "595.2 x 841.92 pts"},
+    {"A4 at 600 dpi", AtDpi(4961, 7016, 600, true), "595.32 x 841.92 pts"},
+};
+
+TEST_F(ContentOpensInTools, PagesHaveTheirPixelSizeAndResolutionInEveryFormat) {
+    for (const auto& scan : kScans) {
+        SCOPED_TRACE(scan.what);
+        const JobSpec& spec = scan.spec;
+        const std::string w = std::to_string(spec.widthPx), h = std::to_string(spec.heightPx), dpi = std::to_string(spec.dpi);
+
+        std::string pdf = WriteRendition(m_dir, spec, ContentFormat::PDF, 0, "page.pdf");
+        EXPECT_NE(Tool({"/usr/bin/pdfinfo", pdf}).find(std::string("Page size:       ") + scan.pageSizeInPoints), std::string::npos);
+        // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+        std::istringstream images(Tool({"/usr/bin/pdfimages", "-list", pdf}));
+        std::string line, page, num, type, width, height, color, comp, bpc, enc, interp, object, id, xPpi, yPpi;
+        for (int i = 0; i < 3; ++i) std::getline(images, line);
+        std::istringstream(line) >> page >> num >> type >> width >> height >> color >> comp >> bpc >> enc >> interp >> object >>
+            id >> xPpi >> yPpi;
+        EXPECT_EQ(width + "x" + height, w + "x" + h) << line;
+        EXPECT_EQ(xPpi + " " + yPpi, dpi + " " + dpi) << line;
+        EXPECT_EQ(enc, "image") << "Flate, not stored: " << line;
+
+        std::string tiff = WriteRendition(m_dir, spec, ContentFormat::TIFF, 0, "page.tif");
+        std::string info = Tool({"/usr/bin/tiffinfo", tiff});
+        EXPECT_NE(info.find("Image Width: " + w + " Image Length: " + h), std::string::npos) << info;
+        EXPECT_NE(info.find("Resolution: " + dpi + ", " + dpi + " pixels/inch"), std::string::npos) << info;
+        EXPECT_NE(info.find("Compression Scheme: AdobeDeflate"), std::string::npos) << info;
+
+        std::string jpeg = WriteRendition(m_dir, spec, ContentFormat::JPEG, 1, "page.jpg");
+        for (const std::string& file : {tiff, jpeg}) {
+            EXPECT_EQ(Tool({"/usr/bin/identify", "-ping", "-format", "%w %h %x %y %U\n", file}),
+                      w + " " + h + " " + dpi + " " + dpi + " PixelsPerInch\n")
+                << file;
+        }
+    }
+}
+
+// Pages are stored compressed: a job's size is that of its compressed pages.
+TEST(ContentSizes, AJobIsAsLargeAsItsCompressedPages) {
+    JobSpec job = AtDpi(2550, 3300, 300, true);
+    job.pages = 5;
+    const uint64_t rawPage = uint64_t(job.widthPx) * job.heightPx * 3;
+    for (ContentFormat format : {ContentFormat::PDF, ContentFormat::TIFF, ContentFormat::XPS}) {
+        SCOPED_TRACE(zeltosim::ContentFormatName(format));
+        uint64_t pages = 0;
+        for (int page = 1; page <= job.pages; ++page) pages += JobDocument::Make(job, format, page)->Size();
+        const uint64_t whole = JobDocument::Make(job, format, 0)->Size();
+        EXPECT_LT(whole, rawPage / 20) << "five pages in less than a twentieth of one raw page";
+        EXPECT_LE(whole, pages) << "the pages and one document's structure";
+        EXPECT_GT(whole, pages - 4096 * job.pages);
+    }
 }
 
 TEST_F(ContentOpensInTools, TiffHasADirectoryPerPage) {
@@ -78,7 +142,7 @@ TEST_F(ContentOpensInTools, XpsIsASoundPackageWithAFixedPagePerPage) {
     for (const auto& spec : kJobs) {
         for (ContentFormat format : {ContentFormat::XPS, ContentFormat::COMPACT_XPS}) {
             const bool compact = format == ContentFormat::COMPACT_XPS;
-            const std::string extension = compact ? "jpg" : "tif";
+            const std::string extension = "tif";
             for (int page = 0; page <= spec.pages; ++page) {
                 SCOPED_TRACE(zeltosim::ContentFormatName(format) + " page " + std::to_string(page) + " of " + Describe(spec));
                 std::string path = WriteRendition(m_dir, spec, format, page, "job.xps");
@@ -97,9 +161,10 @@ TEST_F(ContentOpensInTools, XpsIsASoundPackageWithAFixedPagePerPage) {
                 std::string document = veqtest::ReadFile(parts / "Documents/1/FixedDocument.fdoc");
                 EXPECT_EQ(CountOf(document, "<PageContent "), PagesIn(spec, page)) << document;
                 std::string image = parts / ("Documents/1/Resources/Images/1." + extension);
+                const int width = compact ? (spec.widthPx + 1) / 2 : spec.widthPx;
+                const int height = compact ? (spec.heightPx + 1) / 2 : spec.heightPx;
                 EXPECT_EQ(Tool({"/usr/bin/identify", "-format", "%m %wx%h\n", image}),
-                          std::string(compact ? "JPEG " : "TIFF ") + std::to_string(spec.widthPx) + "x" +
-                              std::to_string(spec.heightPx) + "\n");
+                          "TIFF " + std::to_string(width) + "x" + std::to_string(height) + "\n");
             }
         }
     }

@@ -1,0 +1,42 @@
+// One connected server: its SDK wrapper behind a lock of its own, shared by the
+// threads that use it. Whoever drops the last reference destroys the wrapper
+// (which closes the session and the connection); the core makes sure that this
+// never happens while it holds one of its own locks, since closing waits for the
+// SDK's callbacks, and a callback may be waiting for such a lock.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include "VelloraWrapper.h"
+
+class ServerConnection {
+public:
+    explicit ServerConnection(std::unique_ptr<VelloraWrapper> wrapper) : m_wrapper(std::move(wrapper)) {}
+    ServerConnection(const ServerConnection&) = delete;
+    ServerConnection& operator=(const ServerConnection&) = delete;
+
+    // Runs call(wrapper) while holding this connection's lock; returns its result.
+    template <typename Call>
+    auto Use(Call&& call) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return call(*m_wrapper);
+    }
+
+    // Whether the SDK handle is this connection's. The handle is fixed before the
+    // connection is shared, so this needs no lock.
+    bool HasHandle(VelloraServerHandle* handle) const { return m_wrapper->IsVelloraServerHandleMatch(handle); }
+
+    // The SDK reported the server lost: the next round connects it afresh.
+    void MarkLost() { m_lost = true; }
+    bool IsLost() const { return m_lost; }
+
+private:
+    std::atomic<bool> m_lost{false};
+    std::mutex m_lock;
+    std::unique_ptr<VelloraWrapper> m_wrapper;
+};
+
+using ServerConnectionPtr = std::shared_ptr<ServerConnection>;

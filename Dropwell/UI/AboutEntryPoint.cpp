@@ -1,0 +1,6 @@
+#include "AboutScreen.h"
+#include "DropwellUIEntryPoints.h"
+
+void ShowVEQAboutScreen(wxWindow* parent) {
+    OpenAboutScreen(parent);
+}
