@@ -48,8 +48,10 @@ public:
         if (m_pid > 0) Stop();
         close(m_out);
     }
-    // Waits until the output holds text, or the program ended.
-    bool WaitForOutput(const std::string& text, int seconds = 10) {
+    // Waits until the output holds text, or the program ended. The wait is long:
+    // under a sanitizer on a loaded machine the demo controller takes its time
+    // to start, and a wait that succeeds returns at once.
+    bool WaitForOutput(const std::string& text, int seconds = 60) {
         return veqtest::WaitFor(
             [&] {
                 Drain();
