@@ -1,6 +1,5 @@
 #include "StagingFile.h"
 
-#include "../../Service/tests/support/SmallDisk.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,17 +18,6 @@ using veqtest::FileExists;
 using veqtest::ReadFile;
 using veqtest::TempDir;
 using veqtest::WriteFile;
-
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(folder.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-        }
-        ::closedir(d);
-    }
-    return names;
-}
 
 std::string Bytes(size_t count) {
     std::string data(count, '\0');
@@ -56,7 +44,7 @@ TEST(StagingFile, WholeFileIsPlacedAndStagedCopyIsGone) {
     wxString error;
     ASSERT_TRUE(PlaceStagedFile(staging / "Scan.PDF", target.Path(), "Scan.PDF", error)) << error;
     EXPECT_EQ(ReadFile(target / "Scan.PDF"), data);
-    EXPECT_TRUE(Names(staging.Path()).empty());
+    EXPECT_TRUE(veqtest::FolderEntries(staging.Path()).empty());
 }
 
 TEST(StagingFile, UnfinishedFileIsRemoved) {
@@ -81,35 +69,34 @@ TEST(StagingFile, PlantedLinkIsReplacedNotFollowed) {
 }
 
 TEST(StagingFile, FullDiskFailsTheWriteOrTheClose) {
-    TempDir box;
-    SmallDisk disk(box / "disk", 64);
+    veqtest::SmallDisk disk(64 * 1024);
     if (!disk.Mounted()) GTEST_SKIP() << "no right to mount a tmpfs";
     StagingFile file;
-    ASSERT_TRUE(file.Create(disk.Folder() + "/Scan.PDF"));
+    ASSERT_TRUE(file.Create(disk.Path() + "/Scan.PDF"));
     const std::string data = Bytes(1 << 20);
     const bool written = file.Write(data.data(), data.size());
     const bool closed = file.Close();
     EXPECT_FALSE(written && closed);
     file.Discard();
-    EXPECT_TRUE(Names(disk.Folder()).empty());
+    EXPECT_TRUE(veqtest::FolderEntries(disk.Path()).empty());
 }
 
 TEST(PlaceStagedFile, AcrossFileSystemsTheTargetNameOnlyEverHoldsAWholeFile) {
-    TempDir staging, box;
-    SmallDisk disk(box / "disk", 256);
+    TempDir staging;
+    veqtest::SmallDisk disk(256 * 1024);
     if (!disk.Mounted()) GTEST_SKIP() << "no right to mount a tmpfs";
     const std::string small = Bytes(100000);
     ASSERT_TRUE(Stage(staging / "Small.PDF", small));
     wxString error;
-    ASSERT_TRUE(PlaceStagedFile(staging / "Small.PDF", disk.Folder(), "Small.PDF", error)) << error;
-    EXPECT_EQ(ReadFile(disk.Folder() + "/Small.PDF"), small);
+    ASSERT_TRUE(PlaceStagedFile(staging / "Small.PDF", disk.Path(), "Small.PDF", error)) << error;
+    EXPECT_EQ(ReadFile(disk.Path() + "/Small.PDF"), small);
 
     // Too big for what is left: nothing under the name, no part file, no staged copy.
     ASSERT_TRUE(Stage(staging / "Big.PDF", Bytes(400000)));
-    EXPECT_FALSE(PlaceStagedFile(staging / "Big.PDF", disk.Folder(), "Big.PDF", error));
+    EXPECT_FALSE(PlaceStagedFile(staging / "Big.PDF", disk.Path(), "Big.PDF", error));
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(Names(disk.Folder()), std::vector<std::string>{"Small.PDF"});
-    EXPECT_TRUE(Names(staging.Path()).empty());
+    EXPECT_EQ(veqtest::FolderEntries(disk.Path()), std::vector<std::string>{"Small.PDF"});
+    EXPECT_TRUE(veqtest::FolderEntries(staging.Path()).empty());
 }
 
 TEST(PlaceStagedFile, MissingTargetFolderFails) {
@@ -122,9 +109,9 @@ TEST(PlaceStagedFile, MissingTargetFolderFails) {
 
 TEST(PlaceStagedFileAsNew, NeverReplacesAFileOfThatNameOnOneOrAcrossFileSystems) {
     TempDir staging, box;
-    SmallDisk disk(box / "disk", 1024);
+    veqtest::SmallDisk disk(1024 * 1024);
     std::vector<std::string> folders{box.Path()};
-    if (disk.Mounted()) folders.push_back(disk.Folder());
+    if (disk.Mounted()) folders.push_back(disk.Path());
     for (const std::string& folder : folders) {
         SCOPED_TRACE(folder);
         WriteFile(folder + "/Scan.PDF", "user's own");
@@ -140,7 +127,7 @@ TEST(PlaceStagedFileAsNew, NeverReplacesAFileOfThatNameOnOneOrAcrossFileSystems)
         EXPECT_FALSE(taken);
         EXPECT_EQ(ReadFile(folder + "/Scan (2).PDF"), "job");
         EXPECT_FALSE(FileExists(staging / "Scan.PDF"));
-        std::vector<std::string> names = Names(folder);
+        std::vector<std::string> names = veqtest::FolderEntries(folder);
         std::sort(names.begin(), names.end());
         EXPECT_TRUE(std::find(names.begin(), names.end(), ".Scan.PDF.veqpart") == names.end());
     }
@@ -174,7 +161,7 @@ TEST(ClearStagingFolder, RemovesFilesAndLinksButNotWhatLinksPointTo) {
     ASSERT_EQ(::symlink((elsewhere / "victim").c_str(), (staging / "link").c_str()), 0);
     ASSERT_EQ(::mkdir((staging / "sub").c_str(), 0755), 0);
     ClearStagingFolder(staging.Path());
-    EXPECT_EQ(Names(staging.Path()), std::vector<std::string>{"sub"});
+    EXPECT_EQ(veqtest::FolderEntries(staging.Path()), std::vector<std::string>{"sub"});
     EXPECT_EQ(ReadFile(elsewhere / "victim"), "keep");
 }
 

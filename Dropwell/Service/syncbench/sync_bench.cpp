@@ -76,7 +76,7 @@ bool AllArrived(const std::string& root, uint64_t expectedBytes) {
     uint64_t bytes = 0;
     for (int m = 0; m < kMailboxes; ++m) {
         const std::string folder = root + "/" + MailboxName(m);
-        const auto names = dwtest::Names(folder);
+        const auto names = veqtest::FolderEntries(folder);
         if (names.size() != kJobsPerMailbox) return false;
         for (const auto& n : names) {
             struct stat st;

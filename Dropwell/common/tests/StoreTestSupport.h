@@ -21,24 +21,11 @@ inline std::string ConfigDir() { return veqplatform::UnderRoot("/Library/Applica
 inline std::string DropwellDir() { return ConfigDir() + "Dropwell"; }
 inline std::string MappingFile() { return DropwellDir() + "/VEQ_Dropwell.xml"; }
 
-inline std::vector<std::string> FileNames(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Every line of the log files of this root, file after file.
 inline std::vector<std::string> LogLines() {
     std::vector<std::string> lines;
     const std::string logs = ConfigDir() + "Logs/";
-    for (const std::string& name : FileNames(logs)) {
+    for (const std::string& name : veqtest::FolderEntries(logs)) {
         std::istringstream in(veqtest::ReadFile(logs + name));
         for (std::string line; std::getline(in, line);) lines.push_back(line);
     }

@@ -52,7 +52,7 @@ TEST(VEQHelper, PasswordFileNames) {
 TEST(VEQHelper, WriteProbe) {
     veqtest::TempDir folder;
     EXPECT_TRUE(VEQHelper::IsDirWritable(wxString::FromUTF8(folder.Path())));
-    EXPECT_TRUE(FileNames(folder.Path()).empty()) << "the probe file was left behind";
+    EXPECT_TRUE(veqtest::FolderEntries(folder.Path()).empty()) << "the probe file was left behind";
 
     const std::string missing = folder / "missing";
     const veqtest::ChildResult child = veqtest::RunInChild([missing] {

@@ -117,7 +117,7 @@ TEST_F(MappingFileTest, PasswordFileNamesAreUniqueAndStayInTheFolder) {
     records.push_back(slash);
     ASSERT_EQ(XMLReadWrite(wxString::FromUTF8(Path())).Write(records), 0);
 
-    const std::vector<std::string> names = FileNames(std::string(m_dropwell.utf8_str()));
+    const std::vector<std::string> names = veqtest::FolderEntries(std::string(m_dropwell.utf8_str()));
     std::vector<std::string> passwordFiles;
     for (const std::string& name : names)
         if (name.size() > 4 && name.substr(name.size() - 4) == ".dwp") passwordFiles.push_back(name);
@@ -263,7 +263,7 @@ TEST_F(MappingFileTest, FailedSaveReportsItAndKeepsTheOldFile) {
     ASSERT_TRUE(child.exited) << child.output;
     EXPECT_EQ(child.status, 0) << "the failed save was reported as success";
     EXPECT_EQ(veqtest::ReadFile(Path()), before);
-    for (const std::string& name : FileNames(std::string(m_dropwell.utf8_str())))
+    for (const std::string& name : veqtest::FolderEntries(std::string(m_dropwell.utf8_str())))
         EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
 }
 

@@ -70,7 +70,7 @@ protected:
 
     std::string Listing() {
         std::string text = "folder:";
-        for (const auto& n : dwtest::Names(folder)) text += " " + n;
+        for (const auto& n : veqtest::FolderEntries(folder)) text += " " + n;
         Json::StreamWriterBuilder writer;
         return text + "\ndeletions on the controller:\n" +
                Json::writeString(writer, sim->Ctl({"calls", "SCAN_deleteJobInMailbox"})) + "\nhost:\n" +
@@ -92,12 +92,12 @@ TEST_F(MappedFolder, EveryJobArrivesWithTheControllersExactBytes) {
         const std::string file = folder + "/Photos/Photos_" + std::to_string(page) + ".JPEG";
         EXPECT_EQ(ReadFile(file), ControllerBytes(port, "Scans", "s3cret", 103, "JPEG", page)) << file;
     }
-    EXPECT_EQ(dwtest::Names(folder),
+    EXPECT_EQ(veqtest::FolderEntries(folder),
               (std::vector<std::string>{"Drawing.TIFF", "Photos", "Report.PDF", "Snapshot.JPEG", "notes.txt"}));
     EXPECT_EQ(Tool("pdfinfo '" + folder + "/Report.PDF' | grep -c '^Pages:'"), "1\n");
     EXPECT_EQ(Tool("tiffinfo '" + folder + "/Drawing.TIFF' >/dev/null 2>&1 && echo ok"), "ok\n");
     EXPECT_EQ(Tool("identify -format '%m\\n' '" + folder + "/Photos/Photos_2.JPEG'"), "JPEG\n");
-    EXPECT_TRUE(dwtest::Names(dwtest::StagingFolder()).empty());
+    EXPECT_TRUE(veqtest::FolderEntries(dwtest::StagingFolder()).empty());
 
     // A job scanned later arrives by itself.
     const Json::Value added = sim->Ctl({"add-job", "Scans", "name=Late", "formats=PDF"});

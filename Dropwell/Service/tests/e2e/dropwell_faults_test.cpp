@@ -3,7 +3,6 @@
 // mid-download. Never a truncated or partial file under a job's name, no staging
 // file left once the job is in, and the job arrives whole once the fault is gone.
 #include "../support/ServiceHarness.h"
-#include "../support/SmallDisk.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -74,21 +73,21 @@ protected:
 
     void Map() { dwtest::WriteMappings({{"127.0.0.1", "Scans", "pw", folder}}); }
 
-    bool StagingHasFile() { return !dwtest::Names(dwtest::StagingFolder()).empty(); }
+    bool StagingHasFile() { return !veqtest::FolderEntries(dwtest::StagingFolder()).empty(); }
 
     // After the fault: the job is whole, and nothing partial is left anywhere.
     void ExpectWholeAndClean() {
         ASSERT_TRUE(WaitFor([&] { return FileExists(folder + "/Big.PDF"); }, kArrival)) << Details();
         EXPECT_EQ(ReadFile(folder + "/Big.PDF"), bigBytes);
         EXPECT_TRUE(WaitFor([&] { return !StagingHasFile(); })) << Details();
-        for (const std::string& name : dwtest::Names(folder)) EXPECT_NE(name[0], '.') << name;
+        for (const std::string& name : veqtest::FolderEntries(folder)) EXPECT_NE(name[0], '.') << name;
     }
 
     std::string Details() {
         std::string text = "folder:";
-        for (const auto& n : dwtest::Names(folder)) text += " " + n;
+        for (const auto& n : veqtest::FolderEntries(folder)) text += " " + n;
         text += "\nstaging:";
-        for (const auto& n : dwtest::Names(dwtest::StagingFolder())) text += " " + n;
+        for (const auto& n : veqtest::FolderEntries(dwtest::StagingFolder())) text += " " + n;
         return text + "\nlog:\n" + dwtest::ServiceLog();
     }
 
@@ -130,9 +129,9 @@ INSTANTIATE_TEST_SUITE_P(Faults, TransferFaultTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadFault, FullDiskLeavesNoTruncatedFileAndTheJobComesOnceThereIsRoom) {
-    SmallDisk disk(box.Path() + "/disk", 5 * 1024);
+    veqtest::SmallDisk disk(5 * 1024 * 1024);
     if (!disk.Mounted()) GTEST_SKIP() << "no right to mount a tmpfs";
-    StartWith(disk.Folder());
+    StartWith(disk.Path());
     veqtest::WriteFile(folder + "/filler.bin", std::string(3 << 20, 'f'));
     NameWatch watch(folder + "/Big.PDF", bigBytes);
     StartHost();

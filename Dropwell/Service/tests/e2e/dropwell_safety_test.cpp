@@ -42,7 +42,7 @@ protected:
     }
     std::string Details(const std::string& folder) {
         std::string text = "folder:";
-        for (const auto& n : dwtest::Names(folder)) text += " " + n;
+        for (const auto& n : veqtest::FolderEntries(folder)) text += " " + n;
         return text + "\nlog:\n" + dwtest::ServiceLog();
     }
     void TearDown() override {
@@ -66,13 +66,13 @@ TEST_F(ServiceSafety, HostileJobNamesStayInsideTheFolder) {
     const std::string inner = Folder("outer") + "/inner";
     ::mkdir(inner.c_str(), 0755);
     dwtest::WriteMappings({{"127.0.0.1", "Scans", "", inner}});
-    ASSERT_TRUE(WaitFor([&] { return dwtest::Names(inner).size() == 4 && FileExists(inner + "/_pages/_pages_2.JPEG"); },
+    ASSERT_TRUE(WaitFor([&] { return veqtest::FolderEntries(inner).size() == 4 && FileExists(inner + "/_pages/_pages_2.JPEG"); },
                         kArrival))
         << Details(inner);
-    EXPECT_EQ(dwtest::Names(inner), (std::vector<std::string>{"Job_2.PDF", "_.._escaped.PDF", "_pages", "a_b.TIFF"}));
-    EXPECT_EQ(dwtest::Names(inner + "/_pages"), (std::vector<std::string>{"_pages_1.JPEG", "_pages_2.JPEG"}));
-    EXPECT_EQ(dwtest::Names(box.Path() + "/outer"), std::vector<std::string>{"inner"});
-    EXPECT_EQ(dwtest::Names(box.Path()), std::vector<std::string>{"outer"});
+    EXPECT_EQ(veqtest::FolderEntries(inner), (std::vector<std::string>{"Job_2.PDF", "_.._escaped.PDF", "_pages", "a_b.TIFF"}));
+    EXPECT_EQ(veqtest::FolderEntries(inner + "/_pages"), (std::vector<std::string>{"_pages_1.JPEG", "_pages_2.JPEG"}));
+    EXPECT_EQ(veqtest::FolderEntries(box.Path() + "/outer"), std::vector<std::string>{"inner"});
+    EXPECT_EQ(veqtest::FolderEntries(box.Path()), std::vector<std::string>{"outer"});
 
     // Deleting the sanitised file still deletes its job.
     ASSERT_EQ(::unlink((inner + "/a_b.TIFF").c_str()), 0);
@@ -231,7 +231,7 @@ TEST_F(ServiceSafety, PagedJobsOfOneNameKeepTheirOwnPageFolders) {
     ASSERT_TRUE(WaitFor([&] { return !Contains(sim->JobIds("Scans"), 2); }, kArrival)) << Details(folder);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_TRUE(Contains(sim->JobIds("Scans"), 1));
-    EXPECT_EQ(dwtest::Names(collided), (std::vector<std::string>{"Photos (1)_1.JPEG", "Photos (1)_2.JPEG"}));
+    EXPECT_EQ(veqtest::FolderEntries(collided), (std::vector<std::string>{"Photos (1)_1.JPEG", "Photos (1)_2.JPEG"}));
 }
 
 TEST_F(ServiceSafety, JobsAlreadyInTheFolderAreNotFetchedAgainAfterARestart) {
@@ -251,7 +251,7 @@ TEST_F(ServiceSafety, JobsAlreadyInTheFolderAreNotFetchedAgainAfterARestart) {
     ASSERT_TRUE(WaitFor([&] { return sim->Ctl({"calls", "SCAN_getJobListInMailbox"})["calls"].size() > 0; }, kArrival));
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     EXPECT_EQ(sim->Ctl({"calls", "SCAN_getDataInMailbox"})["calls"].size(), 0u);
-    EXPECT_EQ(dwtest::Names(folder + "/Photos"),
+    EXPECT_EQ(veqtest::FolderEntries(folder + "/Photos"),
               (std::vector<std::string>{"Photos_1.JPEG", "Photos_2.JPEG", "Photos_3.JPEG"}));
     // A page that went missing while the service was away is fetched again.
     ASSERT_EQ(host->Stop(), 0);

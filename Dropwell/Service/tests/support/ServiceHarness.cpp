@@ -222,7 +222,7 @@ std::string ServiceFolder() {
 std::string ServiceLog() {
     std::string all;
     const std::string logs = ServiceFolder() + "/Logs";
-    for (const std::string& name : Names(logs)) all += veqtest::ReadFile(logs + "/" + name);
+    for (const std::string& name : veqtest::FolderEntries(logs)) all += veqtest::ReadFile(logs + "/" + name);
     return all;
 }
 
@@ -276,19 +276,6 @@ std::string ControllerBytes(int port, const std::string& mailbox, const std::str
     SCAN_closeSession(&session, 0);
     INIT_disconnect(handle, 0);
     return bytes;
-}
-
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(folder.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        ::closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 Json::Value Fixture(const std::vector<std::pair<std::string, std::pair<std::string, Json::Value>>>& mailboxes) {

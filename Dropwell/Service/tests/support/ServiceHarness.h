@@ -98,9 +98,6 @@ bool HasOkIcon(const std::string& folder);
 std::string ControllerBytes(int port, const std::string& mailbox, const std::string& password, int jobId,
                             const std::string& format, int page = 0);
 
-// Names in a folder (sorted, hidden ones included).
-std::vector<std::string> Names(const std::string& folder);
-
 // A fixture of one controller with the given mailboxes (name -> password, jobs).
 Json::Value Fixture(const std::vector<std::pair<std::string, std::pair<std::string, Json::Value>>>& mailboxes);
 Json::Value Job(int id, const std::string& name, const std::vector<std::string>& formats, int pages = 1,
