@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include <wx/log.h>
-#include <wx/mstream.h>
 #include <wx/xml/xml.h>
 
-#include "StoreFile.h"
+#include "StoreXml.h"
 #include "VEQNSUtils.h"
 #include "VeqRoot.h"
 
@@ -21,15 +21,21 @@ const char kGenericFolderIcon[] =
     "/System/Library/CoreServices/CoreTypes.bundle/Contents/Resources/GenericFolderIcon.icns";
 const char kMetadataFileName[] = ".DS_store";
 
-bool IsOfType(const std::string& path, mode_t type) {
-    struct stat status;
-    return ::lstat(path.c_str(), &status) == 0 && (status.st_mode & S_IFMT) == type;
-}
-
-// Only an absolute path naming a folder itself (not a link to one) is acted
-// on; an empty path would otherwise stand for "/".
-bool IsRealFolder(const std::string& path) {
-    return !path.empty() && path.front() == '/' && IsOfType(path, S_IFDIR);
+// The path without its trailing separators, so that a final link is not
+// followed; false when it names the root or holds a "." or ".." component.
+bool PlainAbsolutePath(const std::string& path, std::string& plain) {
+    if (path.empty() || path.front() != '/') return false;
+    bool named = false;
+    size_t start = 0;
+    while (start < path.size()) {
+        const size_t end = std::min(path.find('/', start), path.size());
+        const std::string component = path.substr(start, end - start);
+        if (component == "." || component == "..") return false;
+        named = named || !component.empty();
+        start = end + 1;
+    }
+    plain = path.substr(0, path.find_last_not_of('/') + 1);
+    return named;
 }
 
 // Removes the metadata file when it is a regular file of that very folder; a
@@ -72,14 +78,14 @@ void VEQIconChanger::ReadMappedFolderPathsFromXML(wxArrayString& folders) {
     // Checked first so that nothing else is left to log: a log would be a file
     // this program made.
     const std::string path = m_xmlPath.utf8_string();
-    std::string text;
-    if (!IsOfType(path, S_IFREG) ||
-        DROPWELL::ReadStoreFile(path, text) != DROPWELL::StoreReadResult::Read) {
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<size_t>(status.st_size) > DROPWELL::kMaxStoreXmlSize) {
         return;
     }
-    wxMemoryInputStream stream(text.data(), text.size());
     wxXmlDocument document;
-    if (!document.Load(stream, "UTF-8")) {
+    std::string problem;
+    if (DROPWELL::LoadStoreXml(path, document, problem) != DROPWELL::StoreXmlResult::Loaded) {
         return;
     }
     wxXmlNode* root = document.GetRoot();
@@ -105,11 +111,22 @@ void VEQIconChanger::ReadMappedFolderDetails(wxXmlNode* server, wxArrayString& f
     }
 }
 
+std::string VEQIconChanger::FolderToRestore(const std::string& path) {
+    std::string plain;
+    struct stat folder;
+    struct stat root;
+    if (!PlainAbsolutePath(path, plain) || ::lstat(plain.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode) ||
+        ::stat("/", &root) != 0 || (folder.st_dev == root.st_dev && folder.st_ino == root.st_ino)) {
+        return std::string();
+    }
+    return plain;
+}
+
 void VEQIconChanger::RemoveFolderIcon(const wxString& folder) {
-    const std::string path = folder.utf8_string();
-    if (!IsRealFolder(path)) {
+    const std::string path = FolderToRestore(folder.utf8_string());
+    if (path.empty()) {
         return;
     }
-    VEQNSUtils::FolderSetIcon(folder, wxString::FromUTF8(veqplatform::UnderRoot(kGenericFolderIcon)));
+    VEQNSUtils::FolderSetIcon(wxString::FromUTF8(path), wxString::FromUTF8(veqplatform::UnderRoot(kGenericFolderIcon)));
     RemoveMetadataFile(path);
 }

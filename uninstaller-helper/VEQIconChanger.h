@@ -5,6 +5,8 @@
 // is ever created. Every failure is passed over silently.
 #pragma once
 
+#include <string>
+
 #include <wx/arrstr.h>
 #include <wx/string.h>
 
@@ -16,6 +18,11 @@ public:
     explicit VEQIconChanger(const wxString& xmlPath);
 
     void RemoveVEQFolderIcons();
+
+    // The mapped folder path acted on, without trailing separators: only an
+    // absolute path of a real folder (not a link to one), without "." or ".."
+    // components, and not the root itself. Empty for any other path.
+    static std::string FolderToRestore(const std::string& path);
 
 private:
     wxString GetXMLFilePath();

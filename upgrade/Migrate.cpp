@@ -4,31 +4,27 @@
 
 #include <wx/fileconf.h>
 #include <wx/filename.h>
+#include <wx/mstream.h>
 
+#include "OldSettingsText.h"
 #include "OldVersionPaths.h"
 #include "VEQAttributeKeys.h"
 
 namespace {
 
 const wxString kOldSettingsGroup = "6";
-const wxString kServerKeyPrefixes[] = {"ipaddress_", "servername_", "devicename_"};
 
 // The old indices below count that carry any of a server's three keys. Walking
-// only these keeps a count far beyond the stored servers from adding blank
-// servers or running for ages.
+// only these keeps a count far beyond the stored servers from adding blank servers.
 std::set<long> StoredServerIndices(const wxFileConfig& settings, long count) {
     std::set<long> indices;
     wxString name;
     long cookie = 0;
     for (bool more = settings.GetFirstEntry(name, cookie); more;
          more = settings.GetNextEntry(name, cookie)) {
-        for (const wxString& prefix : kServerKeyPrefixes) {
-            wxString digits;
-            long index = 0;
-            if (name.StartsWith(prefix, &digits) && digits.ToLong(&index, 10) && index >= 0 &&
-                index < count && wxString::Format("%ld", index) == digits) {
-                indices.insert(index);
-            }
+        long index = 0;
+        if (vequpgrade::OldServerKeyIndex(name.utf8_string(), index) && index < count) {
+            indices.insert(index);
         }
     }
     return indices;
@@ -46,13 +42,19 @@ const VEQConfig::VEQConfigServerEntry* FindRecentServer(
     return nullptr;
 }
 
+// The old settings as the toolkit would read the machine-wide file and then the
+// per-user one over it, reduced to what the migration reads.
+std::shared_ptr<wxFileConfig> OpenOldSettings() {
+    const std::string text = "[" + kOldSettingsGroup.utf8_string() + "]\n" +
+                             vequpgrade::MigratedSettingsEntries(vequpgrade::OldSettingsGlobalFile()) +
+                             vequpgrade::MigratedSettingsEntries(vequpgrade::OldSettingsLocalFile());
+    wxMemoryInputStream stream(text.data(), text.size());
+    return std::make_shared<wxFileConfig>(stream, wxConvUTF8);
+}
+
 }  // namespace
 
-Migrate::Migrate()
-    : m_oldSettings(std::make_shared<wxFileConfig>(
-          vequpgrade::kOldAppName, wxEmptyString, vequpgrade::OldSettingsLocalFile(),
-          vequpgrade::OldSettingsGlobalFile(), wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE)),
-      m_config(std::make_shared<VEQConfig>("veq_config")) {
+Migrate::Migrate() : m_oldSettings(OpenOldSettings()), m_config(std::make_shared<VEQConfig>("veq_config")) {
     m_oldSettings->SetPath(kOldSettingsGroup);
 }
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include <wx/dir.h>
@@ -9,6 +10,10 @@
 #include "OldVersionPaths.h"
 
 namespace {
+
+// Far more mailboxes than the older version's users kept; each one carried over
+// rewrites the settings, so a crafted folder of countless files stays quick.
+constexpr std::size_t kMaxOldAutoLogins = 100;
 
 // Every entry of the folder (files, folders, hidden ones), in name order so
 // that two name files for one server always resolve the same way.
@@ -35,7 +40,11 @@ void Migrate::StoreAutoLoginsInJson() {
         return;
     }
     const wxString folder = oldFolder + "DWP";
+    std::size_t carried = 0;
     for (const wxString& name : EntriesOf(folder)) {
+        if (carried == kMaxOldAutoLogins) {
+            break;
+        }
         const wxFileName nameFile(folder, name);
         if (nameFile.GetExt() != "mbx") {
             continue;
@@ -49,5 +58,6 @@ void Migrate::StoreAutoLoginsInJson() {
         }
         m_config->SaveMailBoxAutoLogin(server, vequpgrade::GetMailboxName(nameFile.GetFullPath()),
                                        password);
+        ++carried;
     }
 }

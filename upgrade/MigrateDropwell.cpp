@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@
 namespace {
 
 const wxString kMappingFileName = "VEQ_Dropwell.xml";
+// Far above what the older version kept there (the mapping file, its password
+// files, the status file); a crafted folder is copied only this far.
+constexpr std::size_t kMaxCopiedFiles = 1000;
+constexpr std::size_t kMaxCopiedFileSize = 16u << 20;
 const wxString kSignalFilePrefix = "VEQFMWATCH_";
 
 bool IsRegularFile(const wxString& path) {
@@ -31,7 +36,8 @@ bool CopyIntoStore(const wxString& source, const wxString& target) {
         return false;
     }
     std::string data;
-    return DROPWELL::ReadStoreFile(source.utf8_string(), data) == DROPWELL::StoreReadResult::Read &&
+    return DROPWELL::ReadStoreFile(source.utf8_string(), data, kMaxCopiedFileSize) ==
+               DROPWELL::StoreReadResult::Read &&
            DROPWELL::WriteStoreFile(target.utf8_string(), data);
 }
 
@@ -68,9 +74,10 @@ void Migrate::MoveDropwellFolder() {
         }
     }
     bool mappingCopied = false;
+    std::size_t seen = 0;
     wxString name;
-    for (bool more = old.GetFirst(&name, wxEmptyString, wxDIR_FILES | wxDIR_HIDDEN); more;
-         more = old.GetNext(&name)) {
+    for (bool more = old.GetFirst(&name, wxEmptyString, wxDIR_FILES | wxDIR_HIDDEN);
+         more && seen++ < kMaxCopiedFiles; more = old.GetNext(&name)) {
         if (wxFileName(name).GetName().StartsWith(kSignalFilePrefix)) {
             continue;
         }

@@ -59,6 +59,14 @@ wxString VEQHelper::PasswordFileName(const wxString& nameIP, const wxString& mai
     return "VEQ_" + server + "_" + mailboxId.AfterLast('/') + ".dwp";
 }
 
+wxString VEQHelper::StorePasswordFilePath(const wxString& recorded) {
+    const wxString name = recorded.AfterLast('/');
+    if (name.length() <= 4 || !name.EndsWith(".dwp")) return wxString();
+    wxString folder;
+    GetPasswordFilePath(folder, true);
+    return folder + "/" + name;
+}
+
 void VEQHelper::ReadPasswordFromFile(const char* path, char*& data, int& length) {
     data = nullptr;
     length = 0;
@@ -114,20 +122,33 @@ bool VEQHelper::WritePassword(const wxString& password, const wxString& path) {
     return ok;
 }
 
-bool VEQHelper::IsDirWritable(const wxString& folder) {
+namespace {
+
+const char kProbePrefix[] = "VEQTest";
+const char kProbeSuffix[] = ".tmp";
+
+}  // namespace
+
+bool VEQHelper::IsProbeFileName(const wxString& name) {
+    return name.StartsWith(kProbePrefix) && name.EndsWith(kProbeSuffix);
+}
+
+bool VEQHelper::IsDirWritable(const wxString& folder, bool logFailure) {
     wxLogNull quiet;
-    const wxString stem = folder + wxFileName::GetPathSeparator() + "VEQTest" +
+    const wxString stem = folder + wxFileName::GetPathSeparator() + kProbePrefix +
                           wxString::Format("%ld", static_cast<long>(wxDateTime::Now().GetAsDOS()));
     // A fresh name: an existing file (or a link planted there) is never truncated.
-    wxString name = stem + ".tmp";
+    wxString name = stem + kProbeSuffix;
     int fd = -1;
     for (int attempt = 1; attempt <= 100; ++attempt) {
         fd = ::open(FileSystemPath(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) break;
-        name = stem + wxString::Format("_%d.tmp", attempt);
+        name = stem + wxString::Format("_%d", attempt) + kProbeSuffix;
     }
     if (fd < 0) {
-        VEQLOG(Error) << "IsOpened() failed : " << name;
+        const int error = errno;
+        if (logFailure) VEQLOG(Error) << "IsOpened() failed : " << name;
+        errno = error;
         return false;
     }
     ::close(fd);

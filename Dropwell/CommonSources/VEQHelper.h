@@ -21,6 +21,13 @@ public:
     // would share it.
     static wxString PasswordFileName(const wxString& nameIP, const wxString& mailboxId);
 
+    // The password file that a mapping file's recorded path stands for: the
+    // file of that name in the store's "Dropwell" folder, where the store and
+    // the migration place them all (a mapping carried over from an older
+    // version still names the older folder). Empty when the name is not a
+    // password file's ("*.dwp").
+    static wxString StorePasswordFilePath(const wxString& recorded);
+
     // Deciphers the password file at path into password (trimmed text). An
     // absent or empty file leaves password unchanged; one that cannot be read
     // (or is a link) is logged and leaves it unchanged; cipher text that does
@@ -37,7 +44,11 @@ public:
     static bool WriteToPasswordFile(const char* path, const char* data, int length);
 
     // Whether a probe file can be created in folder (it is removed again).
-    static bool IsDirWritable(const wxString& folder);
+    // False with errno set; logged unless logFailure is false (for a caller
+    // that probes again and again and logs only when the answer changes).
+    static bool IsDirWritable(const wxString& folder, bool logFailure = true);
+    // Whether name (without folder) is one IsDirWritable gives its probe file.
+    static bool IsProbeFileName(const wxString& name);
 
     // The system temporary folder + "VEQ6/", made (mode 0700) when missing.
     // One that is not a real folder of this user's closed to others is not

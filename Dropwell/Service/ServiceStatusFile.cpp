@@ -1,21 +1,30 @@
 #include "ServiceStatusFile.h"
 
-#include "Logger.h"
+#include <string>
 
-#include <wx/filename.h>
-#include <wx/log.h>
 #include <wx/xml/xml.h>
+
+#include "Logger.h"
+#include "StoreXml.h"
 
 namespace ServiceStatusFile {
 
 bool AllowsStart(const wxString& path) {
-    if (!wxFileName::FileExists(path)) {
+    wxXmlDocument document;
+    std::string problem;
+    switch (DROPWELL::LoadStoreXml(std::string(path.fn_str()), document, problem)) {
+    case DROPWELL::StoreXmlResult::Missing:
         VEQLOG(Error) << "File " << path << " does not exist";
         return true;
+    case DROPWELL::StoreXmlResult::Refused:
+        VEQLOG(Error) << "The service status file " << path << " is not read: " << problem;
+        return true;
+    case DROPWELL::StoreXmlResult::Unreadable:
+    case DROPWELL::StoreXmlResult::Malformed:
+        return true;
+    case DROPWELL::StoreXmlResult::Loaded:
+        break;
     }
-    wxLogNull quiet;
-    wxXmlDocument document;
-    if (!document.Load(path, "UTF-8")) return true;
     const wxXmlNode* root = document.GetRoot();
     const wxXmlNode* child = root ? root->GetChildren() : nullptr;
     while (child && child->GetType() != wxXML_ELEMENT_NODE) child = child->GetNext();

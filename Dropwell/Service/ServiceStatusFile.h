@@ -7,7 +7,8 @@
 namespace ServiceStatusFile {
 
 // Whether the file at path lets the service start: a missing, unreadable or
-// differently shaped file allows it; only a first child "Service" of the root
+// differently shaped file allows it, as does one refused as hostile (a link,
+// too large, nested too deeply; logged); only a first child "Service" of the root
 // whose attribute "Status" is not "1" (trimmed, any case) forbids it.
 bool AllowsStart(const wxString& path);
 

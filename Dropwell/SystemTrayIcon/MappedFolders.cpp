@@ -1,46 +1,21 @@
 #include "MappedFolders.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include <wx/filename.h>
-#include <wx/log.h>
-#include <wx/mstream.h>
 #include <wx/xml/xml.h>
 
-namespace {
+#include "Logger.h"
+#include "StoreXml.h"
 
-// Far above any real mapping file; a larger file is not a mapping file.
-const off_t kMaxMappingFileSize = 16 * 1024 * 1024;
+namespace {
 
 // A base-10 number from its leading digits (with an optional sign); 0 without any.
 long LeadingNumber(const wxString& text) {
     return std::strtol(text.utf8_str().data(), nullptr, 10);
-}
-
-bool ReadRegularFile(const wxString& path, std::vector<char>& content) {
-    const int fd = open(path.utf8_str().data(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info;
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxMappingFileSize;
-    if (ok) {
-        content.resize(static_cast<size_t>(info.st_size));
-        size_t done = 0;
-        while (ok && done < content.size()) {
-            const ssize_t got = read(fd, content.data() + done, content.size() - done);
-            ok = got > 0;
-            done += ok ? static_cast<size_t>(got) : 0;
-        }
-    }
-    close(fd);
-    return ok;
 }
 
 }  // namespace
@@ -72,14 +47,14 @@ void ReadFolderMapDetailsFromXML(const wxXmlNode* root, std::vector<stMappedFold
 
 void LoadMappedFolders(const wxString& path, std::vector<stMappedFoldersDetail>& list) {
     list.clear();
-    std::vector<char> content;
-    if (!ReadRegularFile(path, content)) {
-        return;
-    }
-    wxLogNull quiet;  // a broken file only means no folders to list
-    wxMemoryInputStream stream(content.data(), content.size());
     wxXmlDocument document;
-    if (!document.Load(stream, "UTF-8") || !document.GetRoot() || document.GetRoot()->GetName() != "Dropwell") {
+    std::string problem;
+    const DROPWELL::StoreXmlResult result = DROPWELL::LoadStoreXml(std::string(path.fn_str()), document, problem);
+    if (result == DROPWELL::StoreXmlResult::Refused) {
+        VEQLOG(Warning) << "The mapping file " << path << " is not read: " << problem;
+    }
+    if (result != DROPWELL::StoreXmlResult::Loaded || !document.GetRoot() ||
+        document.GetRoot()->GetName() != "Dropwell") {
         return;
     }
     ReadFolderMapDetailsFromXML(document.GetRoot(), list);

@@ -22,9 +22,10 @@ struct stMappedFoldersDetail {
 // (compared case-sensitively) is not added again, nor is an empty one.
 void ReadFolderMapDetailsFromXML(const wxXmlNode* root, std::vector<stMappedFoldersDetail>& list);
 
-// Replaces list with the mappings of the file at path. A missing, unreadable,
-// oversized or unparsable file, one whose root is not "Dropwell", or a path
-// that is not a regular file (a link is never followed) gives an empty list.
+// Replaces list with the mappings of the file at path. A missing, unreadable
+// or unparsable file, one refused as hostile (too large, nested too deeply;
+// logged), one whose root is not "Dropwell", or a path that is not a regular
+// file (a link is never followed) gives an empty list.
 void LoadMappedFolders(const wxString& path, std::vector<stMappedFoldersDetail>& list);
 
 // The menu title of a folder: its last path component without the extension,

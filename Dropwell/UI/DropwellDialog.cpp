@@ -2,16 +2,15 @@
 
 #include <wx/accel.h>
 #include <wx/button.h>
-#include <wx/ffile.h>
 #include <wx/filename.h>
 #include <wx/intl.h>
-#include <wx/log.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 
 #include "DropwellManager.h"
 #include "MailboxToFolderPanel.h"
 #include "MappingPreferences.h"
+#include "StoreFile.h"
 #include "Theme.h"
 #include "VEQHelper.h"
 #include "VEQNSUtils.h"
@@ -80,11 +79,8 @@ wxString DropwellDialog::SignalFilePath() {
 }
 
 void DropwellDialog::RecreateSignalFile() {
-    wxLogNull quiet;
-    const wxString path = SignalFilePath();
-    if (wxFileExists(path)) wxRemoveFile(path);
-    wxFFile signal(path, "w");
-    signal.Close();
+    // The folder is shared: a link planted under the signal's name is replaced, never written through.
+    DROPWELL::RecreateEmptyStoreFile(std::string(SignalFilePath().fn_str()));
 }
 
 void DropwellDialog::SetFolderIcons(const wxString& previousFolder) {

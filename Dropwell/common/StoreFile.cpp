@@ -77,4 +77,16 @@ bool WriteStoreFile(const std::string& path, const std::string& data) {
     return true;
 }
 
+bool RecreateEmptyStoreFile(const std::string& path) {
+    // Another user may plant a name again between the removal and the creation.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) break;
+        FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (fd.Get() >= 0) return true;
+        if (errno != EEXIST) break;
+    }
+    VEQLOG(Error) << "Cannot create " << path << ": " << ErrorText();
+    return false;
+}
+
 }  // namespace DROPWELL

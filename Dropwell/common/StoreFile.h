@@ -20,4 +20,9 @@ StoreReadResult ReadStoreFile(const std::string& path, std::string& data, size_t
 // (logged) when any step fails; the old file at path is then left as it was.
 bool WriteStoreFile(const std::string& path, const std::string& data);
 
+// Replaces whatever is at path (a file, or a link, which is removed and never
+// followed) with a new empty file, created exclusively so that nothing planted
+// meanwhile is written through. False (logged) when it cannot be made.
+bool RecreateEmptyStoreFile(const std::string& path);
+
 }  // namespace DROPWELL

@@ -13,6 +13,7 @@
 
 #include "Logger.h"
 #include "StoreFile.h"
+#include "StoreXml.h"
 #include "VEQHelper.h"
 
 using DROPWELL::stFolderMapDetails;
@@ -63,30 +64,27 @@ bool EndsWith(const std::string& text, const std::string& end) {
 XMLReadWrite::XMLReadWrite(const wxString& path) : m_path(path) {}
 
 int XMLReadWrite::Read(std::vector<stServerFolderMapDetails>& out) {
-    ReadServerSettingsFromXML(out);
-    return 0;
+    return ReadServerSettingsFromXML(out);
 }
 
-void XMLReadWrite::ReadServerSettingsFromXML(std::vector<stServerFolderMapDetails>& out) {
-    std::string content;
-    switch (DROPWELL::ReadStoreFile(FileSystemPath(m_path), content)) {
-    case DROPWELL::StoreReadResult::Missing:
+int XMLReadWrite::ReadServerSettingsFromXML(std::vector<stServerFolderMapDetails>& out) {
+    wxXmlDocument document;
+    std::string problem;
+    switch (DROPWELL::LoadStoreXml(FileSystemPath(m_path), document, problem)) {
+    case DROPWELL::StoreXmlResult::Missing:
         VEQLOG(Error) << "File " << m_path << " does not exist";
-        return;
-    case DROPWELL::StoreReadResult::Failed:
-        return;
-    case DROPWELL::StoreReadResult::Read:
+        return 0;
+    case DROPWELL::StoreXmlResult::Unreadable:
+    case DROPWELL::StoreXmlResult::Refused:
+    case DROPWELL::StoreXmlResult::Malformed:
+        VEQLOG(Error) << "The mapping file " << m_path << " is not read: " << problem;
+        return 1;
+    case DROPWELL::StoreXmlResult::Loaded:
         break;
     }
-    // The XML library's own error reports would open message boxes in a
-    // program with windows; a file that does not parse just has no records.
-    wxLogNull quiet;
-    wxMemoryInputStream stream(content.data(), content.size());
-    wxXmlDocument document;
-    if (!document.Load(stream, "UTF-8")) return;
     const wxXmlNode* root = document.GetRoot();
-    if (root == nullptr || root->GetName() != "Dropwell") return;
-    ReadZeltoNodes(root, out);
+    if (root != nullptr && root->GetName() == "Dropwell") ReadZeltoNodes(root, out);
+    return 0;
 }
 
 void XMLReadWrite::ReadZeltoNodes(const wxXmlNode* root, std::vector<stServerFolderMapDetails>& out) {
@@ -107,7 +105,17 @@ void XMLReadWrite::ReadMappedFolderDetails(const wxXmlNode* serverNode, stServer
         const wxString id = node->GetAttribute("Mailbox");
         const wxString passwordFile = node->GetAttribute("PwdFileName");
         stFolderMapDetails mapping;
-        if (!passwordFile.empty()) VEQHelper::ReadPassword(passwordFile, mapping.Password);
+        if (!passwordFile.empty()) {
+            // Only a password file of the store's own folder is read, so that a
+            // planted mapping cannot have another file of the user's sent as a password.
+            const wxString storeFile = VEQHelper::StorePasswordFilePath(passwordFile);
+            if (storeFile.empty()) {
+                VEQLOG(Error) << "The password file " << passwordFile << " of mailbox " << id
+                              << " is not read: not a password file";
+            } else {
+                VEQHelper::ReadPassword(storeFile, mapping.Password);
+            }
+        }
         mapping.MailboxName = node->GetAttribute("MailboxName");
         mapping.Folder = node->GetAttribute("Folder");
         mapping.Status = ParseStatus(node->GetAttribute("Status"));
@@ -177,6 +185,11 @@ int XMLReadWrite::WriteServerSettingsToXML(const std::vector<stServerFolderMapDe
     }
     std::string content(static_cast<size_t>(stream.GetLength()), '\0');
     if (ok && !content.empty()) stream.CopyTo(&content[0], content.size());
+    if (ok && DROPWELL::StoreXmlRefusal(content) != nullptr) {
+        // Never a file that the readers would refuse.
+        VEQLOG(Error) << "The mapping is too large for the mapping file " << m_path << "; the previous one is kept";
+        return 1;
+    }
     if (!ok || !DROPWELL::WriteStoreFile(FileSystemPath(m_path), content)) {
         VEQLOG(Error) << "The mapping file " << m_path << " could not be saved; the previous one is kept";
         return 1;

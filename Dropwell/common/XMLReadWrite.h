@@ -15,7 +15,9 @@ class XMLReadWrite {
 public:
     explicit XMLReadWrite(const wxString& path);
 
-    // Appends the file's records to out (a missing file is logged). Returns 0.
+    // Appends the file's records to out and returns 0; a missing file is
+    // logged and has none. A file that cannot be read, is refused as hostile
+    // or does not parse is logged and returns 1: the caller keeps what it had.
     int Read(std::vector<DROPWELL::stServerFolderMapDetails>& out);
 
     // Replaces the file and the password files with the content of in; servers
@@ -29,7 +31,7 @@ private:
     // Password file path of each mapping, keyed by server index and mailbox id.
     typedef std::map<std::pair<size_t, wxString>, wxString> PasswordPaths;
 
-    void ReadServerSettingsFromXML(std::vector<DROPWELL::stServerFolderMapDetails>& out);
+    int ReadServerSettingsFromXML(std::vector<DROPWELL::stServerFolderMapDetails>& out);
     void ReadZeltoNodes(const wxXmlNode* root, std::vector<DROPWELL::stServerFolderMapDetails>& out);
     void ReadMappedFolderDetails(const wxXmlNode* server, DROPWELL::stServerFolderMapDetails& record);
     int WriteServerSettingsToXML(const std::vector<DROPWELL::stServerFolderMapDetails>& in);

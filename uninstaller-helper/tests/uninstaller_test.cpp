@@ -160,10 +160,15 @@ TEST_F(UninstallerTest, PathsThatAreNotRealFoldersAreLeftAlone) {
     const std::string linkTarget = MappedFolder("link target", true);
     const std::string link = place / "link to a folder";
     ASSERT_EQ(::symlink(linkTarget.c_str(), link.c_str()), 0);
+    // A parent named through "..": only the folder named plainly is acted on.
+    const std::string parent = MappedFolder("parent", true);
+    ASSERT_EQ(::mkdir((parent + "/child").c_str(), 0755), 0);
     const std::string real = MappedFolder("real", true);
     WriteMapping(MappingDocument({FolderAttribute(""), "", FolderAttribute(file), FolderAttribute(link),
-                                  FolderAttribute(place / "gone"), FolderAttribute("relative"),
-                                  FolderAttribute(real)}));
+                                  FolderAttribute(link + "/"), FolderAttribute(link + "/."),
+                                  FolderAttribute(parent + "/child/.."), FolderAttribute(place / "gone"),
+                                  FolderAttribute("relative"), FolderAttribute("/"), FolderAttribute("//"),
+                                  FolderAttribute(real + "/")}));
 
     RunUninstaller();
 
@@ -171,6 +176,8 @@ TEST_F(UninstallerTest, PathsThatAreNotRealFoldersAreLeftAlone) {
     EXPECT_TRUE(HasIcon(file));
     EXPECT_TRUE(HasIcon(linkTarget));
     EXPECT_TRUE(Exists(linkTarget + "/" + kMetadataFile));
+    EXPECT_TRUE(HasIcon(parent));
+    EXPECT_TRUE(Exists(parent + "/" + kMetadataFile));
     EXPECT_FALSE(Exists(place / "gone"));
     // The run goes on past them.
     EXPECT_FALSE(HasIcon(real));

@@ -118,6 +118,45 @@ TEST(SettingsMigration, ACountPastTheStoredServersTakesOnlyThoseStored) {
     EXPECT_EQ(Settings()["recentServers"], recent);
 }
 
+// Crafted old settings: the work is bounded (a generous time-out of the run
+// catches a hang) and the sane part is carried over. The old version kept a
+// handful of recent servers; those with the first fifty indices come over.
+TEST(SettingsMigration, CraftedSettingsAreBoundedAndTheSanePartCarriedOver) {
+    std::string manyServers = "numservers=20000\nselectedserver=3\n";
+    for (int i = 0; i < 20000; ++i) {
+        manyServers += "ipaddress_" + std::to_string(i) + "=10." + std::to_string(i / 250) + "." +
+                       std::to_string(i % 250) + ".1\n";
+    }
+    std::string manyLines;
+    for (int i = 0; i < 300000; ++i) manyLines += "key" + std::to_string(i) + "=value\n";
+    std::string manyGroups;
+    for (int i = 0; i < 100000; ++i) manyGroups += "[g" + std::to_string(i) + "]\nnumservers=9\n";
+    const std::string sane = "numservers=1\nipaddress_0=127.0.0.2\nservername_0=Front desk\n";
+    struct Case {
+        const char* what;
+        std::string text;  // the whole per-user file
+        size_t servers;
+        const char* current;
+    } cases[] = {
+        {"20,000 servers", "[6]\n" + manyServers, 50, "10.0.3.1"},
+        {"300,000 lines around the sane ones", "[6]\n" + manyLines + sane + manyLines, 1, "127.0.0.2"},
+        {"a 20 MB line between sane ones",
+         "[6]\nnumservers=1\nipaddress_0=" + std::string(20 << 20, 'x') + "\n" + sane, 1, "127.0.0.2"},
+        {"100,000 groups before the sane one", manyGroups + "[6]\n" + sane, 1, "127.0.0.2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::remove((configtest::ConfigDir() + "veq_config").c_str());
+        veqtest::WriteFile(upgradetest::OldSettingsFile(), c.text);
+
+        RunUpgrade();
+
+        EXPECT_EQ(Settings()["recentServers"].size(), c.servers);
+        EXPECT_EQ(Settings()["recentServers"][0]["name"], c.servers == 1 ? "Front desk" : "");
+        EXPECT_EQ(Settings()["currentServer"]["ip"], c.current);
+    }
+}
+
 TEST(SettingsMigration, TheOldSelectionPicksTheOldServerByItsAddress) {
     struct Case {
         const char* what;

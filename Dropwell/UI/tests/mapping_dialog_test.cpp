@@ -1,6 +1,8 @@
 // The mapping dialog under a real toolkit application: what OK and Cancel
 // return and store, the signal file, the folder icons and the stored password.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <wx/checkbox.h>
 
@@ -57,6 +59,27 @@ TEST_F(MappingDialog, OkEvenUnchangedRewritesTheMappingAndLeavesAnEmptySignalFil
     ASSERT_TRUE(veqtest::FileExists(SignalFile()));
     EXPECT_EQ(veqtest::ReadFile(SignalFile()), "");
     EXPECT_EQ(IconOf(folder), OkIcon());
+}
+
+TEST_F(MappingDialog, OkReplacesALinkPlantedAtTheSignalFileWithoutWritingThroughIt) {
+    const std::string folder = Folder("scans");
+    DropwellManager::GetInstance()->DoDropwell(Mailbox(), wxString::FromUTF8(folder), Mapped());
+    const std::string victim = Folder("victim") + "/notes.txt";
+    veqtest::WriteFile(victim, "the user's own text");
+    const std::string neverMade = Folder("victim") + "/never made";
+    for (const std::string& target : {victim, neverMade}) {
+        SCOPED_TRACE(target);
+        std::remove(SignalFile().c_str());
+        ASSERT_EQ(::symlink(target.c_str(), SignalFile().c_str()), 0);
+        DropwellDialog* dialog = Open();
+        EXPECT_EQ(Run(dialog, [dialog]() { Press(*dialog, wxID_OK); }), 1);
+        struct stat info;
+        ASSERT_EQ(::lstat(SignalFile().c_str(), &info), 0);
+        EXPECT_TRUE(S_ISREG(info.st_mode));
+        EXPECT_EQ(info.st_size, 0);
+        EXPECT_EQ(veqtest::ReadFile(victim), "the user's own text");
+        EXPECT_FALSE(veqtest::FileExists(neverMade));
+    }
 }
 
 TEST_F(MappingDialog, MappingANewMailboxStoresItWithTheServerMapped) {

@@ -42,6 +42,14 @@ inline int LoggedCount(const std::string& text) {
 
 inline bool Logged(const std::string& text) { return LoggedCount(text) > 0; }
 
+// text times times over, for files nested or repeated far beyond real ones.
+inline std::string Repeated(const std::string& text, size_t times) {
+    std::string all;
+    all.reserve(text.size() * times);
+    for (size_t i = 0; i < times; ++i) all += text;
+    return all;
+}
+
 inline std::string Hex(const std::string& bytes) {
     static const char digits[] = "0123456789abcdef";
     std::string text;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <functional>
 #include <string>
 
@@ -61,6 +62,24 @@ TEST(VEQHelper, WriteProbe) {
     ASSERT_TRUE(child.exited);
     EXPECT_EQ(child.status, 0);
     EXPECT_TRUE(Logged("IsOpened() failed : " + missing + "/VEQTest"));
+
+    // The quiet probe logs nothing and leaves the reason in errno.
+    const std::string quietMissing = folder / "quiet";
+    const veqtest::ChildResult quiet = veqtest::RunInChild([quietMissing] {
+        if (VEQHelper::IsDirWritable(wxString::FromUTF8(quietMissing), false)) return 1;
+        return errno == ENOENT ? 0 : 2;
+    });
+    ASSERT_TRUE(quiet.exited);
+    EXPECT_EQ(quiet.status, 0) << "1: taken for writable, 2: errno does not say why";
+    EXPECT_FALSE(Logged(quietMissing));
+
+    // The probe's file is known by its name, so that watchers of the folder can pass it by.
+    for (const char* name : {"VEQTest1569428121.tmp", "VEQTest1569428121_3.tmp"}) {
+        EXPECT_TRUE(VEQHelper::IsProbeFileName(name)) << name;
+    }
+    for (const char* name : {"Scan.tmp", "VEQTest1569428121.PDF", "MyVEQTest1.tmp"}) {
+        EXPECT_FALSE(VEQHelper::IsProbeFileName(name)) << name;
+    }
 }
 
 TEST(VEQHelper, TemporaryFolderIsMade) {

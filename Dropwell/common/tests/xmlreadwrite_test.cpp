@@ -184,8 +184,6 @@ TEST_F(MappingFileTest, ReadsFilesWrittenByHand) {
          head + "<Dropwell><Other/><Zelto NameIP=\"h\" Status=\"1\"><Note/></Zelto>text</Dropwell>",
          {"h||1"}},
         {"another root name", head + "<Dropwel><Zelto NameIP=\"h\" Status=\"1\"/></Dropwel>", {}},
-        {"not XML", "<Dropwell><Zelto", {}},
-        {"empty file", "", {}},
     };
     for (const Case& c : cases) {
         const ServerMappings records = ReadText(c.text);
@@ -203,6 +201,77 @@ TEST_F(MappingFileTest, ReadsFilesWrittenByHand) {
         EXPECT_EQ(got, c.servers) << c.what;
     }
     EXPECT_FALSE(Logged("does not exist"));
+}
+
+// A file that cannot be taken whole counts as unreadable: the caller keeps the
+// mappings it had rather than losing them all.
+TEST_F(MappingFileTest, UnreadableOrRefusedFilesAreLoggedAndAddNothing) {
+    const std::string sound = "<Dropwell><Zelto NameIP=\"h\" Status=\"1\"><MappedFolder Mailbox=\"m\"/></Zelto>";
+    struct Case {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"not XML", "<Dropwell><Zelto"},
+        {"empty file", ""},
+        {"nested 100,000 deep", sound + Repeated("<a>", 100000) + Repeated("</a>", 100000) + "</Dropwell>"},
+        {"a tag of 100 kB", sound + "<Zelto NameIP=\"" + std::string(100 << 10, 'x') + "\"/></Dropwell>"},
+        {"a document type", "<!DOCTYPE Dropwell [<!ENTITY e \"x\">]>" + sound + "</Dropwell>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        veqtest::WriteFile(Path(), c.text);
+        ServerMappings records{Server("kept", "K", 1)};
+        EXPECT_EQ(XMLReadWrite(wxString::FromUTF8(Path())).Read(records), 1);
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].NameIP, "kept");
+    }
+    EXPECT_EQ(LoggedCount("The mapping file " + Path() + " is not read: "), 5);
+}
+
+// The writer never leaves a file its readers would refuse.
+TEST_F(MappingFileTest, MappingsTooLargeForAReadableFileAreNotSaved) {
+    DROPWELL::stServerFolderMapDetails small = Server("h", "H", 1);
+    small.MappedFolders["m"] = Mapping("M", "p", "/f", 1);
+    ASSERT_EQ(XMLReadWrite(wxString::FromUTF8(Path())).Write({small}), 0);
+    const std::string before = veqtest::ReadFile(Path());
+
+    DROPWELL::stServerFolderMapDetails huge = Server("h", "H", 1);
+    huge.MappedFolders["m"] = Mapping("M", "p", ("/" + std::string(70 << 10, 'f')).c_str(), 1);
+    EXPECT_EQ(XMLReadWrite(wxString::FromUTF8(Path())).Write({huge}), 1);
+    EXPECT_EQ(veqtest::ReadFile(Path()), before);
+    EXPECT_TRUE(Logged("The mapping is too large for the mapping file"));
+}
+
+// A mapping file names its password files; only those of the store's own
+// folder are read, never through a link, so that a planted mapping cannot have
+// another file of the user's sent to a server as a password.
+TEST_F(MappingFileTest, PasswordsAreReadOnlyFromTheStoresFolder) {
+    const std::string outside = veqtest::SandboxDir() + "/outside";
+    ASSERT_EQ(::mkdir(outside.c_str(), 0755), 0);
+    ASSERT_TRUE(VEQHelper::WritePassword("outside secret", wxString::FromUTF8(outside + "/VEQ_elsewhere.dwp")));
+    ASSERT_TRUE(VEQHelper::WritePassword("outside secret", wxString::FromUTF8(outside + "/id_rsa")));
+    ASSERT_TRUE(VEQHelper::WritePassword("store secret", m_dropwell + "/VEQ_moved.dwp"));
+    ASSERT_EQ(::symlink((outside + "/VEQ_elsewhere.dwp").c_str(), Dw("VEQ_linked.dwp").c_str()), 0);
+    struct Case {
+        const char* what;
+        std::string recorded;
+        const char* password;
+    } cases[] = {
+        {"in the store", Dw("VEQ_moved.dwp"), "store secret"},
+        {"named in an older folder, now in the store", "/old/version/Dropwell/VEQ_moved.dwp", "store secret"},
+        {"outside the store, not in it", outside + "/VEQ_elsewhere.dwp", ""},
+        {"not a password file's name", outside + "/id_rsa", ""},
+        {"a link in the store", Dw("VEQ_linked.dwp"), ""},
+        {"the store's folder itself", m_dropwell.utf8_string(), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ServerMappings records = ReadText(
+            "<Dropwell><Zelto NameIP=\"h\" Status=\"1\"><MappedFolder Mailbox=\"m\" PwdFileName=\"" +
+            c.recorded + "\"/></Zelto></Dropwell>");
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].MappedFolders.at("m").Password, wxString::FromUTF8(c.password));
+    }
 }
 
 TEST_F(MappingFileTest, ReadingAppendsToRecordsAlreadyThere) {

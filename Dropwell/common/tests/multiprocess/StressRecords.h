@@ -8,14 +8,15 @@
 
 namespace stress {
 
-// A small version for many quick rewrites, and a large one (few password
-// files, long folder names) whose mapping file takes a while to write.
+// A small version for many quick rewrites, and a large one (long folder
+// names, yet every tag within what the readers accept) whose mapping file
+// takes a while to write.
 struct Shape {
     int baseMappings;
     int folderPadding;
 };
 const Shape kSmall{5, 0};
-const Shape kLarge{5, 400000};
+const Shape kLarge{25, 60000};
 
 inline wxString BaseFolder(long k, const Shape& shape) {
     return wxString::Format("/n/base/%ld", k) + (shape.folderPadding ? "/" + wxString('x', shape.folderPadding) : wxString());
