@@ -64,3 +64,8 @@ wxString DropwellFileNames::PageFileName(const wxString& stem, int page, const w
 wxString DropwellFileNames::PartFileName(const wxString& fileName) {
     return "." + fileName + ".veqpart";
 }
+
+bool DropwellFileNames::IsPartFileName(const wxString& name) {
+    static const wxString suffix = ".veqpart";
+    return name.length() > suffix.length() + 1 && name.StartsWith(".") && name.EndsWith(suffix);
+}

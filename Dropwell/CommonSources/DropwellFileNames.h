@@ -33,4 +33,6 @@ public:
     // The hidden name under which a file is completed inside its final folder
     // before it is renamed to fileName.
     static wxString PartFileName(const wxString& fileName);
+    // Whether name is such a part file name: "." + a name + ".veqpart".
+    static bool IsPartFileName(const wxString& name);
 };

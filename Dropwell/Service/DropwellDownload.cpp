@@ -65,8 +65,11 @@ bool DropwellImpl::DownloadJobToFolderJPEG(int jobId, const DROPWELL::stJobDetai
     // so that a missing page is fetched again by the next reconciliation.
     // Another job of that name in the same folder keeps its page folder; this
     // one takes its collision name, which the jobs database then knows.
+    wxString password, folder;
+    if (!GetFolderMapDetails(nameIP, mailboxId, password, folder)) return false;
     wxString stem = details.fileName;
-    if (PageFolderOfAnotherJob(nameIP, mailboxId, jobId, stem)) {
+    if (PageFolderOfAnotherJob(nameIP, mailboxId, jobId, stem) ||
+        !PageFolderUsable(JobPaths::JobPath(folder, details), stem, details)) {
         stem = JobPaths::CollisionStem(stem, jobId);
         RecordJobFileName(nameIP, mailboxId, jobId, stem);
     }
@@ -95,12 +98,6 @@ bool DropwellImpl::TransferToFolder(int jobId, const DROPWELL::stJobDetails& det
     wxString password, folder;
     if (mailboxId.empty() || !GetFolderMapDetails(nameIP, mailboxId, password, folder)) return false;
     if (DropwellFileNames::Extension(details.format).empty() || details.fileName.empty()) return false;
-    wxString target = JobPaths::WithoutTrailingSeparator(folder);
-    if (page > 0 && !pageFolderName.empty()) {
-        target += "/" + pageFolderName;
-        if (!MakePageFolder(target)) return false;
-        FolderWatcher::GetInstance()->AddSubFolderEntry(target);
-    }
     const wxString staging = StagingFolder();
     const ServerConnectionPtr connection = FindConnection(nameIP);
     if (!connection) return false;
@@ -163,22 +160,64 @@ bool DropwellImpl::TransferToFolder(int jobId, const DROPWELL::stJobDetails& det
         logFailure(rc != 0 ? rc : kStoppingOrWriteFailed);
         return false;
     }
-    // A target folder that cannot be written fails the placement; the staged
-    // file is removed then too.
-    wxString error;
+    // The file goes where the mailbox is mapped now: the mapping may have
+    // changed during the transfer. A mailbox no longer mapped takes nothing.
     const wxString staged = file.Detach();
+    if (!GetFolderMapDetails(nameIP, mailboxId, password, folder)) {
+        ::unlink(staged.fn_str());
+        return false;
+    }
+    wxString target = JobPaths::WithoutTrailingSeparator(folder);
+    wxString error;
     bool placed = false;
     if (pageFolderName.empty()) {
         placed = PlaceJobFile(staged, target, jobId, details, mailboxId, nameIP, error);
-    } else if (PlaceStagedFile(staged, target, fileName, error)) {
-        FolderWatcher::GetInstance()->FilePlaced(target, fileName);
-        placed = true;
+    } else {
+        target += "/" + pageFolderName;
+        bool taken = false;
+        if (!PageFolderUsable(target, pageFolderName, details) || !MakePageFolder(target)) {
+            error = "the page folder's name is taken";
+        } else {
+            m_placed->Note(target);
+            FolderWatcher::GetInstance()->AddSubFolderEntry(target);
+            placed = PlaceFile(staged, target, fileName, taken, error);
+        }
+        ::unlink(staged.fn_str());
     }
     if (!placed) {
+        // A target folder that cannot be written, a full disk, a taken name:
+        // the job waits a while before it is fetched again.
         VEQLOG(Error) << "Unable to place " << fileName << " (" << error << ") in folder " << target;
+        PlacementFailed(nameIP, mailboxId, jobId);
         return false;
     }
     return true;
+}
+
+bool DropwellImpl::PlaceFile(const wxString& staged, const wxString& folder, const wxString& fileName, bool& taken,
+                             wxString& error) {
+    const wxString path = folder + "/" + fileName;
+    SetPlacingPartFile(folder + "/" + DropwellFileNames::PartFileName(fileName));
+    // Known to the watcher before it appears, so that the user's deletion of it
+    // is seen however soon it follows.
+    FolderWatcher::GetInstance()->FileComing(folder, fileName);
+    taken = false;
+    bool placed = PlaceStagedFileAsNew(staged, folder, fileName, taken, error) ||
+                  (taken && SameFileContents(staged, path));
+    if (!placed && taken && m_placed->Check(path) == PlacedFiles::Owner::Placed) {
+        // The service's own earlier copy of this file is replaced.
+        placed = PlaceStagedFile(staged, folder, fileName, error);
+    }
+    SetPlacingPartFile(wxString());
+    if (placed) m_placed->Note(path);
+    FolderWatcher::GetInstance()->FileSettled(folder, fileName, placed);
+    if (!placed && taken) error = "the name is taken by another file";
+    return placed;
+}
+
+void DropwellImpl::SetPlacingPartFile(const wxString& path) {
+    std::lock_guard<std::mutex> lock(m_placingLock);
+    m_placingPart = path;
 }
 
 bool DropwellImpl::PlaceJobFile(const wxString& staged, const wxString& folder, int jobId,
@@ -189,17 +228,13 @@ bool DropwellImpl::PlaceJobFile(const wxString& staged, const wxString& folder, 
     // The job then takes its collision name, and the jobs database learns it.
     bool placed = false;
     for (const wxString& stem : {details.fileName, JobPaths::CollisionStem(details.fileName, jobId)}) {
-        const wxString fileName = DropwellFileNames::FileName(stem, details.format);
         bool taken = false;
-        placed = PlaceStagedFileAsNew(staged, folder, fileName, taken, error) ||
-                 (taken && SameFileContents(staged, folder + "/" + fileName));
+        placed = PlaceFile(staged, folder, DropwellFileNames::FileName(stem, details.format), taken, error);
         if (placed) {
             if (stem != details.fileName) RecordJobFileName(nameIP, mailboxId, jobId, stem);
-            FolderWatcher::GetInstance()->FilePlaced(folder, fileName);
             break;
         }
         if (!taken) break;
-        error = "the name is taken by another file";
     }
     ::unlink(staged.fn_str());
     return placed;

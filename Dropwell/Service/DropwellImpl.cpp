@@ -10,6 +10,22 @@
 
 #include <wx/filename.h>
 
+#include <algorithm>
+
+namespace {
+
+// The record of placed files lies beside the mapping file.
+wxString PlacedFilesRecord() {
+    wxString folder;
+    VEQHelper::GetPasswordFilePath(folder, true);
+    return folder + "/PlacedFiles.txt";
+}
+
+constexpr auto kFirstBackOff = std::chrono::seconds(2);
+constexpr auto kLongestBackOff = std::chrono::minutes(4);
+
+}  // namespace
+
 DropwellImpl* DropwellImpl::GetInstance() {
     static DropwellImpl instance;
     return &instance;
@@ -29,6 +45,9 @@ void DropwellImpl::StartDropwell() {
     if (m_started.exchange(true)) return;
     m_stopped = false;
     ClearStagingFolder(StagingFolder());
+    m_placed = std::make_unique<PlacedFiles>(PlacedFilesRecord());
+    m_placed->Load();
+    m_deletionHold.Start([this](const HeldDeletion& held) { MirrorHeldDeletion(held); });
     StartProcessJobThread(&DropwellImpl::ProcessQueue, this);
     StartServerConnectionThread();
     VEQLOG(Debug) << "Dropwell started";
@@ -48,16 +67,28 @@ void DropwellImpl::StopDropwell() {
         std::unique_lock<std::mutex> lock(m_watcherCallsLock);
         m_watcherCallsDone.wait(lock, [this] { return m_watcherCalls == 0; });
     }
+    if (const size_t dropped = m_deletionHold.Stop()) {
+        VEQLOG(Debug) << "Dropped " << dropped << " deletions seen just before the stop";
+    }
     std::unique_ptr<ServerConnectionThread> connectionThread;
     {
         std::lock_guard<std::mutex> lock(m_connectionThreadLock);
         connectionThread = std::move(m_connectionThread);
     }
-    if (connectionThread) {
-        connectionThread->RequestStop();
-        connectionThread->Wait();
+    if (connectionThread) connectionThread->RequestStop();
+    {
+        // Calls under way (a controller that does not answer, a slow transfer)
+        // end now instead of at the SDK's time-out; their work is abandoned.
+        std::vector<ServerConnectionPtr> live;
+        {
+            std::lock_guard<std::recursive_mutex> lock(m_connectionsLock);
+            for (const auto& entry : m_connections) live.push_back(entry.second);
+        }
+        ServerConnection::AbortAll(live);
     }
+    if (connectionThread) connectionThread->Wait();
     StopProcessJobThread();
+    m_placed->Flush();
     std::vector<ServerConnectionPtr> closing;
     {
         std::lock_guard<std::recursive_mutex> lock(m_connectionsLock);
@@ -101,6 +132,7 @@ void DropwellImpl::WakeConnectionThread() {
 
 void DropwellImpl::DropwellModified() {
     if (!EnterWatcherCall()) return;
+    ResetBackOff(wxString());
     {
         std::lock_guard<std::mutex> lock(m_connectionThreadLock);
         if (m_connectionThread) m_connectionThread->DropwellModified();
@@ -125,6 +157,11 @@ void DropwellImpl::WatchedFolderGone(const wxString& folder) {
         }
     }
     if (mapped) WakeConnectionThread();
+    // The deletions of its files seen a moment ago were the folder's going.
+    if (const size_t dropped = m_deletionHold.DropIn(folder)) {
+        VEQLOG(Debug) << "Kept the jobs of " << dropped << " files as folder " << folder << " itself went";
+    }
+    ResetBackOff(folder);
     LeaveWatcherCall();
 }
 
@@ -153,16 +190,29 @@ void DropwellImpl::ProcessEvent(const DROPWELL::stScanEvent& event) {
     DROPWELL::stJobDetails details;
     if (event.eventType == 0) {
         const bool resolved = UpdateJobsDB(event, mailboxId, details);
-        if (!DownloadJobToFolder(event.jobId, details, resolved ? mailboxId : wxString(), event.serverName)) {
+        if (resolved && PlacementBackedOff(event.serverName, mailboxId, event.jobId)) {
+            // Asked for again once the back-off is over (or the folder changes).
+            DownloadFailed(event.serverName, mailboxId);
+        } else if (!DownloadJobToFolder(event.jobId, details, resolved ? mailboxId : wxString(), event.serverName)) {
             FolderDisConnected(event.serverName, mailboxId);
             if (resolved) DownloadFailed(event.serverName, mailboxId);
+        } else {
+            PlacementSucceeded(event.serverName, mailboxId, event.jobId);
         }
     } else if (event.eventType == 1) {
         if (event.jobId == -1) {
             RemoveAllScannedJobs(event.serverName);
         } else if (UpdateJobsDB(event, mailboxId, details) &&
-                   !DeleteJobFromFolder(details, mailboxId, event.serverName)) {
-            FolderDisConnected(event.serverName, mailboxId);
+                   !DeleteJobFromFolder(details, mailboxId, event.serverName) &&
+                   FolderDisConnected(event.serverName, mailboxId)) {
+            // The folder cannot be written now: the job stays known, so that the
+            // reconciliation that finds the folder writable again removes its file.
+            std::lock_guard<std::recursive_mutex> servers(m_serversLock);
+            std::lock_guard<std::recursive_mutex> jobs(m_jobsLock);
+            wxString password, folder;
+            if (GetFolderMapDetails(event.serverName, mailboxId, password, folder)) {
+                m_jobsDB[event.serverName][mailboxId][event.jobId] = details;
+            }
         }
     }
 }
@@ -387,7 +437,7 @@ void DropwellImpl::DownloadFailed(const wxString& nameIP, const wxString& mailbo
     if (m_connectionThread) m_connectionThread->RetryLater();
 }
 
-void DropwellImpl::FolderDisConnected(const wxString& nameIP, const wxString& mailboxId) {
+bool DropwellImpl::FolderDisConnected(const wxString& nameIP, const wxString& mailboxId) {
     std::lock_guard<std::recursive_mutex> lock(m_serversLock);
     for (auto& server : m_servers) {
         if (server.NameIP != nameIP) continue;
@@ -397,7 +447,45 @@ void DropwellImpl::FolderDisConnected(const wxString& nameIP, const wxString& ma
             VEQLOG(Debug) << "Folder " << mapping->second.Folder << " got disconnected";
             mapping->second.Status = DROPWELL::kMappingNotWritable;
             WakeConnectionThread();
-            return;
+            return true;
         }
+    }
+    return false;
+}
+
+bool DropwellImpl::PlacementBackedOff(const wxString& nameIP, const wxString& mailboxId, int jobId) {
+    std::lock_guard<std::mutex> lock(m_backOffLock);
+    const auto found = m_backOff.find({nameIP, mailboxId, jobId});
+    return found != m_backOff.end() && std::chrono::steady_clock::now() < found->second.until;
+}
+
+void DropwellImpl::PlacementFailed(const wxString& nameIP, const wxString& mailboxId, int jobId) {
+    wxString password, folder;
+    GetFolderMapDetails(nameIP, mailboxId, password, folder);
+    std::lock_guard<std::mutex> lock(m_backOffLock);
+    BackOff& entry = m_backOff[{nameIP, mailboxId, jobId}];
+    // The pages of one try count as one failure.
+    if (std::chrono::steady_clock::now() < entry.until) return;
+    entry.folder = JobPaths::WithoutTrailingSeparator(folder);
+    const auto wait = std::min<std::chrono::steady_clock::duration>(kFirstBackOff * (1 << std::min(entry.failures, 8)),
+                                                                    kLongestBackOff);
+    ++entry.failures;
+    entry.until = std::chrono::steady_clock::now() + wait;
+    VEQLOG(Debug) << "Job " << jobId << " could not be placed; tried again in "
+                  << std::chrono::duration_cast<std::chrono::seconds>(wait).count() << " s unless folder " << folder
+                  << " changes";
+}
+
+void DropwellImpl::PlacementSucceeded(const wxString& nameIP, const wxString& mailboxId, int jobId) {
+    std::lock_guard<std::mutex> lock(m_backOffLock);
+    m_backOff.erase({nameIP, mailboxId, jobId});
+}
+
+void DropwellImpl::ResetBackOff(const wxString& folder) {
+    std::lock_guard<std::mutex> lock(m_backOffLock);
+    for (auto entry = m_backOff.begin(); entry != m_backOff.end();) {
+        const wxString& own = entry->second.folder;
+        const bool concerned = folder.empty() || own == folder || folder.StartsWith(own + "/");
+        entry = concerned ? m_backOff.erase(entry) : std::next(entry);
     }
 }

@@ -15,12 +15,15 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "DeletionHold.h"
 #include "DropwellQueue.h"
 #include "DropwellTypes.h"
 #include "FolderWatcherSink.h"
+#include "PlacedFiles.h"
 #include "ServerConnection.h"
 #include "ServiceRecords.h"
 
@@ -49,11 +52,17 @@ public:
 
     // FolderWatcherSink, on the watcher's read-loop thread.
     void DropwellModified() override;
-    void JobDeletedFromFolder(const wxString& directory, const wxString& fileName) override;
+    // A deletion is held a moment and mirrored only when its folder is still
+    // the same folder then (see DeletionHold).
+    void JobDeletedFromFolder(const wxString& directory, const wxString& fileName,
+                              const FileIdentity& identity) override;
     void WatchedFolderGone(const wxString& folder) override;
 
     // The staging folder of downloads (created when missing), with a trailing separator.
     static wxString StagingFolder();
+
+    // How long a deletion seen in a mapped folder is held before it is mirrored.
+    static constexpr std::chrono::milliseconds kDeletionHold{1000};
 
 private:
     friend class ServerConnectionThread;
@@ -82,7 +91,8 @@ private:
     void ProcessJobEvent(const VelloraScanEventEx& event);
     int MonitorServer(const wxString& nameIP, const ServerConnectionPtr& connection);
     void ServerDisconnected(const wxString& nameIP);
-    void FolderDisConnected(const wxString& nameIP, const wxString& mailboxId);
+    // True when the mapping's folder was found not writable (status 2 then).
+    bool FolderDisConnected(const wxString& nameIP, const wxString& mailboxId);
     // A download failed for another reason than the folder: the mailbox is
     // reconciled again a little later, so the job arrives once the fault is gone.
     void DownloadFailed(const wxString& nameIP, const wxString& mailboxId);
@@ -108,7 +118,42 @@ private:
     bool TransferToFolder(int jobId, const DROPWELL::stJobDetails& details, const wxString& mailboxId,
                           const wxString& nameIP, int page, const wxString& pageFolderName);
 
+    // Reconciliation of one listed mailbox with its folder (DropwellReconcile.cpp):
+    // the files of jobs gone from the mailbox are removed, jobs whose placed
+    // file is not there are queued, the service's own leftovers are cleared.
+    void ReconcileMailbox(const wxString& nameIP, const wxString& mailboxId, DROPWELL::stFolderMapDetails& mapping,
+                          const DROPWELL::JobMap& fetched);
+    // Whether the job is whole in folder as the service placed it.
+    bool IsPlaced(const wxString& folder, const DROPWELL::stJobDetails& job) const;
+    // Removes the hidden part files that an interrupted copy left in folder,
+    // but not the one a placement is writing right now.
+    void RemoveLeftoverPartFiles(const wxString& folder);
+    // Whether the page folder at path may take the pages of job named stem:
+    // missing, the service's own, or a real folder holding nothing but such
+    // pages (as placed before the service kept its record).
+    bool PageFolderUsable(const wxString& path, const wxString& stem, const DROPWELL::stJobDetails& job) const;
+    // Places a staged file as folder/fileName without replacing another file,
+    // or keeps a file there with the same bytes, or replaces the service's own
+    // earlier copy; the record notes it. taken: the name is held by another file.
+    bool PlaceFile(const wxString& staged, const wxString& folder, const wxString& fileName, bool& taken,
+                   wxString& error);
+    // The part file a placement is writing now (empty when none).
+    void SetPlacingPartFile(const wxString& path);
+
+    // Placements that failed: the job waits before it is fetched again.
+    bool PlacementBackedOff(const wxString& nameIP, const wxString& mailboxId, int jobId);
+    void PlacementFailed(const wxString& nameIP, const wxString& mailboxId, int jobId);
+    void PlacementSucceeded(const wxString& nameIP, const wxString& mailboxId, int jobId);
+    // A change in folder (or, with an empty folder, in the mapping) ends every back-off it concerns.
+    void ResetBackOff(const wxString& folder);
+
     // Deletions (DropwellDeletion.cpp).
+    // A held deletion whose time is up (on the hold's thread).
+    void MirrorHeldDeletion(const HeldDeletion& held);
+    // Removes a file the service placed; a file it did not place or that the
+    // user changed since stays (logged). False when the file was missing or
+    // could not be removed.
+    bool RemovePlacedFile(const wxString& path);
     bool DeleteJobFromFolder(const DROPWELL::stJobDetails& details, const wxString& mailboxId,
                              const wxString& nameIP);
     void RemoveAllScannedJobs(const wxString& nameIP);
@@ -137,6 +182,17 @@ private:
     std::atomic<bool> m_started{false};
     std::set<std::pair<wxString, wxString>> m_retryMappings;  // NameIP, mailbox id; under m_serversLock
     std::vector<char> m_pieceBuffer;  // the worker's data buffer, reused by every download
+    std::unique_ptr<PlacedFiles> m_placed;  // made before the threads start
+    DeletionHold m_deletionHold{kDeletionHold};
+    std::mutex m_placingLock;
+    wxString m_placingPart;  // under m_placingLock
+    struct BackOff {
+        wxString folder;
+        int failures = 0;
+        std::chrono::steady_clock::time_point until;
+    };
+    std::mutex m_backOffLock;
+    std::map<std::tuple<wxString, wxString, int>, BackOff> m_backOff;  // NameIP, mailbox id, job id
     std::vector<std::unique_ptr<wxString>> m_monitorNames;
     std::mutex m_monitorNamesLock;
 

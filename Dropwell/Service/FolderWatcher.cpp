@@ -1,5 +1,6 @@
 #include "FolderWatcher.h"
 
+#include "FileIdentity.h"
 #include "VEQHelper.h"
 
 #include <sys/stat.h>
@@ -65,6 +66,7 @@ void FolderWatcher::AddEntry(const wxString& folder) {
     if (folder.empty()) return;
     if (Canonical(folder) == ServiceFolder()) RemoveSignalFile();
     if (!FindWatched(folder).empty() || !wxDirExists(folder)) return;
+    NoteIdentity(Canonical(folder));
     if (!Add(wxFileName::DirName(folder), dwfs::wxFSW_EVENT_ALL)) return;
     // A signal written while the watch was being set up is one the watch may
     // never report; take it as seen.
@@ -74,7 +76,9 @@ void FolderWatcher::AddEntry(const wxString& folder) {
 void FolderWatcher::RemoveEntry(const wxString& folder) {
     wxLogNull quiet;
     const wxString watched = FindWatched(folder);
-    if (!watched.empty()) Remove(wxFileName::DirName(watched));
+    if (watched.empty()) return;
+    Remove(wxFileName::DirName(watched));
+    ForgetIdentity(watched);
 }
 
 void FolderWatcher::AddSubFolderEntry(const wxString& folder) {
@@ -82,8 +86,10 @@ void FolderWatcher::AddSubFolderEntry(const wxString& folder) {
     for (const wxString& known : m_subFolders)
         if (SameFolder(known, folder)) return;
     m_subFolders.Add(folder);
-    if (!folder.empty() && wxDirExists(folder) && FindWatched(folder).empty())
+    if (!folder.empty() && wxDirExists(folder) && FindWatched(folder).empty()) {
+        NoteIdentity(Canonical(folder));
         Add(wxFileName::DirName(folder), dwfs::wxFSW_EVENT_ALL);
+    }
 }
 
 void FolderWatcher::RemoveSubFolderEntry(const wxString& folder) {
@@ -93,14 +99,48 @@ void FolderWatcher::RemoveSubFolderEntry(const wxString& folder) {
         if (!SameFolder(m_subFolders[i], folder)) continue;
         m_subFolders.RemoveAt(i);
         const wxString watched = FindWatched(folder);
-        if (!watched.empty()) Remove(wxFileName::DirName(watched));
+        if (!watched.empty()) {
+            Remove(wxFileName::DirName(watched));
+            ForgetIdentity(watched);
+        }
         return;
     }
 }
 
-void FolderWatcher::FilePlaced(const wxString& folder, const wxString& fileName) {
+void FolderWatcher::NoteIdentity(const wxString& canonical) {
+    const std::optional<FileIdentity> identity = FolderIdentity(canonical);
+    std::lock_guard<std::mutex> lock(m_identitiesLock);
+    if (identity) {
+        m_identities[canonical] = *identity;
+    } else {
+        m_identities.erase(canonical);
+    }
+}
+
+void FolderWatcher::ForgetIdentity(const wxString& canonical) {
+    std::lock_guard<std::mutex> lock(m_identitiesLock);
+    m_identities.erase(canonical);
+}
+
+std::optional<FileIdentity> FolderWatcher::WatchedIdentity(const wxString& canonical) {
+    std::lock_guard<std::mutex> lock(m_identitiesLock);
+    const auto found = m_identities.find(canonical);
+    if (found == m_identities.end()) return std::nullopt;
+    return found->second;
+}
+
+void FolderWatcher::FileComing(const wxString& folder, const wxString& fileName) {
     const wxString watched = FindWatched(folder);
-    if (!watched.empty()) NoteCreated(wxFileName::DirName(watched), fileName);
+    if (!watched.empty()) NoteComing(wxFileName::DirName(watched), fileName);
+}
+
+void FolderWatcher::FileSettled(const wxString& folder, const wxString& fileName, bool placed) {
+    const wxString watched = FindWatched(folder);
+    if (watched.empty() || !NoteComingEnded(wxFileName::DirName(watched), fileName) || !placed) return;
+    const wxString directory = WithoutTrailingSeparator(watched);
+    FolderWatcherSink* sink = m_sink;
+    const std::optional<FileIdentity> identity = WatchedIdentity(directory);
+    if (sink && identity) sink->JobDeletedFromFolder(directory, fileName, *identity);
 }
 
 wxString FolderWatcher::SignalPath() { return ServiceFolder() + wxFILE_SEP_PATH + SignalFileName; }
@@ -140,7 +180,11 @@ void FolderWatcher::OnFileSystemEvent(const dwfs::wxFileSystemWatcherEvent& even
                 sink->WatchedFolderGone(WithoutTrailingSeparator(directory));
                 return;
             }
-            sink->JobDeletedFromFolder(directory, event.path.GetFullName());
+            // A folder not known as watched (its watch ended meanwhile) gives
+            // no deletion: whatever happened, it was no single file deleted.
+            if (const std::optional<FileIdentity> identity = WatchedIdentity(directory)) {
+                sink->JobDeletedFromFolder(directory, event.path.GetFullName(), *identity);
+            }
             return;
         case dwfs::wxFSW_EVENT_RENAME:
             // A watched folder moved away: its watch would follow it elsewhere,

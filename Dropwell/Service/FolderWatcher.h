@@ -12,7 +12,9 @@
 #include <wx/arrstr.h>
 
 #include <atomic>
+#include <map>
 #include <mutex>
+#include <optional>
 
 class FolderWatcher : public dwfs::wxKqueueFileSystemWatcher {
 public:
@@ -35,14 +37,23 @@ public:
     void AddSubFolderEntry(const wxString& folder);
     void RemoveSubFolderEntry(const wxString& folder);
 
-    // A job file the service has just placed in a watched folder: deleting it
-    // is a deletion of its job even before the read loop has seen it arrive.
-    void FilePlaced(const wxString& folder, const wxString& fileName);
+    // A job file the service is about to place in a watched folder: deleting
+    // it is a deletion of its job even before the read loop has seen it arrive.
+    void FileComing(const wxString& folder, const wxString& fileName);
+    // That placement is over. A file placed and deleted again before any read
+    // of the folder found it is reported to the sink here, on the caller's thread.
+    void FileSettled(const wxString& folder, const wxString& fileName, bool placed);
 
     void OnFileSystemEvent(const dwfs::wxFileSystemWatcherEvent& event) override;
 
 private:
     FolderWatcher() = default;
+
+    // Notes the folder watched at canonical as it is now, or forgets it.
+    void NoteIdentity(const wxString& canonical);
+    void ForgetIdentity(const wxString& canonical);
+    // The watched folder as it was when its watch began.
+    std::optional<FileIdentity> WatchedIdentity(const wxString& canonical);
 
     // The service folder, canonical and without a trailing separator.
     const wxString& ServiceFolder();
@@ -56,6 +67,8 @@ private:
     wxArrayString m_subFolders;
     std::recursive_mutex m_subFolderLock;
     std::atomic<FolderWatcherSink*> m_sink{nullptr};
+    std::mutex m_identitiesLock;
+    std::map<wxString, FileIdentity> m_identities;  // by canonical watched path
     std::once_flag m_serviceFolderOnce;
     wxString m_serviceFolder;
 };

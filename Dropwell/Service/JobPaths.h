@@ -15,10 +15,6 @@ wxString JobPath(const wxString& folder, const DROPWELL::stJobDetails& job);
 // The file name of page p (1-based) inside the page folder.
 wxString PageFileName(const DROPWELL::stJobDetails& job, int page);
 
-// Whether the job is whole in folder: its file, or its page folder (a real
-// folder, not a link) with every page file.
-bool IsPresent(const wxString& folder, const DROPWELL::stJobDetails& job);
-
 // The stem a single-file job takes when its own name is held by another file
 // of the folder (a user's file, or another job of the same name): "stem (id)".
 wxString CollisionStem(const wxString& stem, int jobId);

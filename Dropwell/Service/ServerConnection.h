@@ -8,7 +8,9 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "VelloraWrapper.h"
 
@@ -28,6 +30,18 @@ public:
     // Whether the SDK handle is this connection's. The handle is fixed before the
     // connection is shared, so this needs no lock.
     bool HasHandle(VelloraServerHandle* handle) const { return m_wrapper->IsVelloraServerHandleMatch(handle); }
+
+    // Ends the connection at once, without this connection's lock: a call that
+    // waits on it now (a controller that does not answer, a slow transfer)
+    // fails at once, as does every later one. For the service's stop.
+    void Abort() { m_wrapper->AbortConnection(); }
+    // Aborts the connections side by side, since each may wait a moment for
+    // its controller's goodbye.
+    static void AbortAll(const std::vector<std::shared_ptr<ServerConnection>>& connections) {
+        std::vector<std::thread> aborts;
+        for (const auto& connection : connections) aborts.emplace_back([connection] { connection->Abort(); });
+        for (auto& abort : aborts) abort.join();
+    }
 
     // The SDK reported the server lost: the next round connects it afresh.
     void MarkLost() { m_lost = true; }

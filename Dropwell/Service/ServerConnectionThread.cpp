@@ -2,17 +2,22 @@
 
 #include "DropwellImpl.h"
 #include "FolderWatcher.h"
-#include "JobPaths.h"
 #include "Logger.h"
 #include "SynchronizedReadWrite.h"
 #include "VEQHelper.h"
 
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 namespace {
 
 constexpr int kRoundPauseMs = 100;
 constexpr auto kDownloadRetryDelay = std::chrono::seconds(2);
+// A server whose version could not be read is tried again after a second,
+// then after twice as long each time, up to this.
+constexpr auto kFirstVersionRetry = std::chrono::seconds(1);
+constexpr auto kLastVersionRetry = std::chrono::seconds(128);
 
 using DROPWELL::kMappingNotWritable;
 using DROPWELL::kMappingReconciled;
@@ -44,17 +49,38 @@ void ServerConnectionThread::ServerOrFolderDisconnected() {
 }
 
 void ServerConnectionThread::RetryLater() {
+    ScheduleRound(std::chrono::steady_clock::now() + kDownloadRetryDelay);
+}
+
+void ServerConnectionThread::ScheduleRound(std::chrono::steady_clock::time_point at) {
     std::lock_guard<std::mutex> lock(m_eventMutex);
-    if (m_retryPending) return;
+    if (m_retryPending && m_retryAt <= at) return;
     m_retryPending = true;
-    m_retryAt = std::chrono::steady_clock::now() + kDownloadRetryDelay;
+    m_retryAt = at;
     m_eventCond.notify_all();
 }
 
 void ServerConnectionThread::RequestStop() {
-    std::lock_guard<std::mutex> lock(m_eventMutex);
-    m_stop = true;
-    m_eventCond.notify_all();
+    ServerConnectionPtr connecting;
+    {
+        std::lock_guard<std::mutex> lock(m_eventMutex);
+        m_stop = true;
+        m_eventCond.notify_all();
+        connecting = m_connecting;
+    }
+    // Its calls (version, session, subscriptions) would wait for a controller
+    // that does not answer up to the SDK's time-out.
+    if (connecting) connecting->Abort();
+}
+
+bool ServerConnectionThread::SetConnecting(const ServerConnectionPtr& connection) {
+    ServerConnectionPtr previous = connection;
+    {
+        std::lock_guard<std::mutex> lock(m_eventMutex);
+        if (connection && m_stop) return false;
+        std::swap(previous, m_connecting);
+    }
+    return true;
 }
 
 bool ServerConnectionThread::StopRequested() {
@@ -82,12 +108,11 @@ bool ServerConnectionThread::Pause(int milliseconds) {
     return !m_eventCond.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_stop; });
 }
 
-long ServerConnectionThread::ServerVersion(const ServerConnectionPtr& connection) {
-    return connection->Use([](VelloraWrapper& w) { return w.GetServerVersion(); });
+int ServerConnectionThread::ReadServerVersion(const ServerConnectionPtr& connection, long& version) {
+    return connection->Use([&](VelloraWrapper& w) { return w.ReadServerVersion(version); });
 }
 
-bool ServerConnectionThread::IsSupportedServer(const ServerConnectionPtr& connection) {
-    const long version = ServerVersion(connection);
+bool ServerConnectionThread::IsSupportedServer(const ServerConnectionPtr& connection, long version) {
     if (version > 9) return true;
     const std::string name = connection->Use([](VelloraWrapper& w) { return w.GetServerName(); });
     VEQLOG(Error) << "Server " << name << " with server version " << wxString::Format("%u", unsigned(version))
@@ -132,6 +157,14 @@ bool ServerConnectionThread::UpdateFolderMapDB() {
         UpdateServerList(m_core->m_servers, fresh, closing);
         m_core->m_servers = fresh;
     }
+    // A folder no longer mapped is logged afresh when it is mapped again.
+    for (auto folder = m_unwritableFolders.begin(); folder != m_unwritableFolders.end();) {
+        bool mapped = false;
+        for (const auto& server : fresh) {
+            for (const auto& [id, mapping] : server.MappedFolders) mapped = mapped || mapping.Folder == *folder;
+        }
+        folder = mapped ? std::next(folder) : m_unwritableFolders.erase(folder);
+    }
     DropwellImpl::Release(closing);
     return true;
 }
@@ -150,8 +183,14 @@ bool ServerConnectionThread::UpdateServerList(std::vector<DROPWELL::stServerFold
         }
         if (known) {
             VEQLOG(Debug) << "Dropwell modified for server - " << server.NameIP;
-            // The live status stays; a server without a connection is tried again.
-            server.Status = m_core->FindConnection(server.NameIP) ? known->Status : kServerNeedsConnection;
+            // The live status stays; a server without a connection is tried
+            // again, but for one whose version is not supported: that one
+            // waits until it leaves the mapping.
+            if (known->Status == kServerUnsupported || m_core->FindConnection(server.NameIP)) {
+                server.Status = known->Status;
+            } else {
+                server.Status = kServerNeedsConnection;
+            }
             UpdateMailboxes(&known->MappedFolders, server.MappedFolders, jobsDB[server.NameIP]);
         } else {
             VEQLOG(Debug) << "New server added to dropwell - " << server.NameIP;
@@ -163,6 +202,7 @@ bool ServerConnectionThread::UpdateServerList(std::vector<DROPWELL::stServerFold
     for (const auto& server : current) {
         bool kept = false;
         for (const auto& f : fresh) kept = kept || f.NameIP == server.NameIP;
+        if (!kept) m_versionRetry.erase(server.NameIP);
         if (kept || !jobsDB.count(server.NameIP)) continue;
         for (const auto& [id, mapping] : server.MappedFolders) RemoveWatchEntry(mapping.Folder);
         jobsDB.erase(server.NameIP);
@@ -252,7 +292,14 @@ bool ServerConnectionThread::UpdateJobs() {
             server.Status = kServerNeedsConnection;
         }
         int rc = 0;
-        if (server.Status == kServerNeedsConnection) rc = ConnectServer(server, closing);
+        if (server.Status == kServerNeedsConnection) {
+            const auto retry = m_versionRetry.find(server.NameIP);
+            if (retry != m_versionRetry.end() && retry->second.due > std::chrono::steady_clock::now()) {
+                ScheduleRound(retry->second.due);
+                continue;
+            }
+            rc = ConnectServer(server, closing);
+        }
         DropwellImpl::Release(closing);
         bool folderTrouble = false;
         if (rc == 0 && server.Status != kServerUnsupported) rc = ReconcileServer(server, folderTrouble);
@@ -286,23 +333,44 @@ int ServerConnectionThread::ConnectServer(DROPWELL::stServerFolderMapDetails& se
         closing.push_back(std::move(connection));
         return rc;
     }
-    // A version that cannot be read (0) is a failed connect, tried again; only
-    // a version that was read and is too old makes the server unsupported.
-    if (ServerVersion(connection) == 0) {
-        VEQLOG(Error) << "Unable to read the server version of " << name;
+    if (!SetConnecting(connection)) {
         closing.push_back(std::move(connection));
-        return -1;
+        return VELLORA_CANCELED;
     }
-    if (!IsSupportedServer(connection)) {
+    rc = SetUpConnection(server, connection, closing);
+    SetConnecting(nullptr);
+    return rc;
+}
+
+int ServerConnectionThread::SetUpConnection(DROPWELL::stServerFolderMapDetails& server,
+                                            const ServerConnectionPtr& connection,
+                                            std::vector<ServerConnectionPtr>& closing) {
+    const wxString& name = server.NameIP;
+    // A version read that fails is no verdict: the server is tried again, each
+    // time a while later. A version that was read but is no number, or too
+    // old, makes the server unsupported until it leaves the mapping.
+    long version = 0;
+    int rc = ReadServerVersion(connection, version);
+    if (rc != 0) {
+        VersionRetry& retry = m_versionRetry[name];
+        retry.delay = retry.delay.count() == 0 ? kFirstVersionRetry : std::min(2 * retry.delay, kLastVersionRetry);
+        retry.due = std::chrono::steady_clock::now() + retry.delay;
+        VEQLOG(Error) << "Unable to read the server version of " << name << ", Vellora error code - " << rc
+                      << "; trying again in " << retry.delay.count() << " s";
+        closing.push_back(connection);
+        return rc;
+    }
+    m_versionRetry.erase(name);
+    if (!IsSupportedServer(connection, version)) {
         VEQLOG(Error) << "unsupported server" << name;
         server.Status = kServerUnsupported;
-        closing.push_back(std::move(connection));
+        closing.push_back(connection);
         return 0;
     }
     rc = connection->Use([](VelloraWrapper& w) { return w.SCAN_openSession(); });
     if (rc != 0) {
         VEQLOG(Error) << "Failed to open scan session for  " << name;
-        closing.push_back(std::move(connection));
+        closing.push_back(connection);
         return rc;
     }
     {
@@ -328,10 +396,7 @@ int ServerConnectionThread::ReconcileServer(DROPWELL::stServerFolderMapDetails& 
     int result = 0;
     for (auto& [id, mapping] : server.MappedFolders) {
         if (mapping.Status == kMappingReconciled) continue;
-        if (!VEQHelper::IsDirWritable(mapping.Folder)) {
-            if (mapping.Status != kMappingNotWritable) {
-                VEQLOG(Debug) << "Folder " << mapping.Folder << " is not accessible";
-            }
+        if (!FolderWritable(mapping.Folder)) {
             mapping.Status = kMappingNotWritable;
             folderTrouble = true;
             continue;
@@ -340,9 +405,10 @@ int ServerConnectionThread::ReconcileServer(DROPWELL::stServerFolderMapDetails& 
         DROPWELL::JobMap fetched;
         // A server whose version cannot be read gives no list: the mailbox waits
         // for a later round instead of taking an empty list for the truth.
-        const int rc = IsSupportedServer(connection)
-                           ? m_core->GetAllJobDetailsFromServer(connection, id, mapping.Password, fetched)
-                           : -1;
+        long version = 0;
+        int rc = ReadServerVersion(connection, version);
+        if (rc == 0 && !IsSupportedServer(connection, version)) rc = -1;
+        if (rc == 0) rc = m_core->GetAllJobDetailsFromServer(connection, id, mapping.Password, fetched);
         if (rc != 0) {
             // The listing's own line names the mailbox only; two servers may both have it.
             VEQLOG(Error) << "Unable to list the jobs of mailbox " << id << " into folder " << mapping.Folder
@@ -355,28 +421,19 @@ int ServerConnectionThread::ReconcileServer(DROPWELL::stServerFolderMapDetails& 
     return result;
 }
 
+bool ServerConnectionThread::FolderWritable(const wxString& folder) {
+    if (VEQHelper::IsDirWritable(folder, false)) {
+        if (m_unwritableFolders.erase(folder)) VEQLOG(Debug) << "Folder " << folder << " is writable again";
+        return true;
+    }
+    const int error = errno;
+    if (m_unwritableFolders.insert(folder).second) {
+        VEQLOG(Debug) << "Folder " << folder << " is not accessible: " << std::strerror(error);
+    }
+    return false;
+}
+
 void ServerConnectionThread::ReconcileMailbox(const wxString& nameIP, const wxString& mailboxId,
                                               DROPWELL::stFolderMapDetails& mapping, const DROPWELL::JobMap& fetched) {
-    std::lock_guard<std::recursive_mutex> servers(m_core->m_serversLock);
-    std::lock_guard<std::recursive_mutex> jobs(m_core->m_jobsLock);
-    DROPWELL::JobMap& known = m_core->m_jobsDB[nameIP][mailboxId];
-    for (const auto& [jobId, job] : known) {
-        if (!fetched.count(jobId)) m_core->RemoveJobFiles(mapping.Folder, job);
-    }
-    known = fetched;
-    for (auto& [jobId, job] : known) {
-        // A job placed under its collision name earlier is found there again.
-        DROPWELL::stJobDetails collided = job;
-        collided.fileName = JobPaths::CollisionStem(job.fileName, jobId);
-        if (JobPaths::IsPresent(mapping.Folder, collided)) job = collided;
-    }
-    for (const auto& [jobId, job] : known) {
-        if (!JobPaths::IsPresent(mapping.Folder, job)) {
-            m_core->AddMailBoxJob(jobId, nameIP, false);
-        } else if (JobPaths::IsPaged(job)) {
-            FolderWatcher::GetInstance()->AddSubFolderEntry(JobPaths::JobPath(mapping.Folder, job));
-        }
-    }
-    mapping.Status = kMappingReconciled;
-    VEQHelper::ChangeFolderIcon(mapping.Folder, false);
+    m_core->ReconcileMailbox(nameIP, mailboxId, mapping, fetched);
 }

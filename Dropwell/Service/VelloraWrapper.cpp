@@ -61,7 +61,7 @@ VelloraWrapper::~VelloraWrapper() {
     ReleaseCallbackAlertEventNBTicket();
     if (m_attrOpen) ATTR_closeSession();
     if (m_connected || m_monitorTicketHeld) INIT_disconnect();
-    TeardownSleep(1);
+    if (!m_aborted) TeardownSleep(1);
 }
 
 // ---- Connection ------------------------------------------------------------
@@ -117,6 +117,11 @@ int VelloraWrapper::NB_registerCallback(VelloraMonitorCallback callback, void* c
     return rc;
 }
 
+void VelloraWrapper::AbortConnection() {
+    // The handle is fixed once connected; the SDK's disconnect may run beside a call.
+    if (!m_aborted.exchange(true)) ::INIT_disconnect(m_server, 0);
+}
+
 bool VelloraWrapper::IsVelloraServerHandleMatch(const VelloraServerHandle* handle) const {
     return handle == m_server;
 }
@@ -151,22 +156,49 @@ std::string VelloraWrapper::GetServerName() {
     return name;
 }
 
-wxString VelloraWrapper::GetSystemDictionaryValue(const char* key) {
+int VelloraWrapper::ReadSystemDictionaryValue(const char* key, wxString& value) {
     char* text = nullptr;
-    if (QMVM_dictRead(m_server, "WB3_SYSTEM", key, &text, 0) != VELLORA_OK) return wxString();
-    wxString value = text ? wxString(text, wxConvLocal) : wxString();
+    const int rc = QMVM_dictRead(m_server, "WB3_SYSTEM", key, &text, 0);
+    value = rc == VELLORA_OK && text ? wxString(text, wxConvLocal) : wxString();
     vellora_free(text);
+    return rc;
+}
+
+wxString VelloraWrapper::GetSystemDictionaryValue(const char* key) {
+    wxString value;
+    ReadSystemDictionaryValue(key, value);
     return value;
 }
 
-long VelloraWrapper::GetServerVersion() {
-    wxString text = GetSystemDictionaryValue("QMVSYSVERNUM");
+namespace {
+
+// The server answered the dictionary read, with a value or without one.
+bool Answered(int rc) {
+    return rc == VELLORA_OK || rc == VELLORA_KEY_NOT_FOUND || rc == VELLORA_VALUE_NOT_FOUND ||
+           rc == VELLORA_NO_SUCH_SCOPE;
+}
+
+}  // namespace
+
+int VelloraWrapper::ReadServerVersion(long& version) {
+    version = 0;
+    wxString text;
+    int rc = ReadSystemDictionaryValue("QMVSYSVERNUM", text);
+    if (!Answered(rc)) return rc;
     if (text.empty()) {
-        text = GetSystemDictionaryValue("QMVSYSVER").Left(2);
+        rc = ReadSystemDictionaryValue("QMVSYSVER", text);
+        if (!Answered(rc)) return rc;
+        text = text.Left(2);
         text.Trim(true).Trim(false);
     }
+    if (!text.ToLong(&version, 10)) version = 0;
+    return VELLORA_OK;
+}
+
+long VelloraWrapper::GetServerVersion() {
     long version = 0;
-    return text.ToLong(&version, 10) ? version : 0;
+    ReadServerVersion(version);
+    return version;
 }
 
 int VelloraWrapper::DEV_getNumDevices(int* count) { return ::DEV_getNumDevices(m_server, count, 0); }

@@ -10,6 +10,7 @@
 #include "VellMemoryAllocator.h"
 #include "VelloraWrapperIntf.h"
 
+#include <atomic>
 #include <functional>
 
 class VelloraWrapper : public VelloraWrapperIntf, public VellMemoryAllocator {
@@ -88,6 +89,11 @@ public:
     void* AllocateMemory(size_t size, const char* file, int line) override;
     void FreeMemory(void* p) override;
 
+    // Ends the connection at once, from any thread, also while another thread
+    // waits in a call on it: that call and every later one fail. The wrapper
+    // has then nothing left to wind down, so its destruction makes no pause.
+    void AbortConnection();
+
     bool IsVelloraServerHandleMatch(const VelloraServerHandle* handle) const;
     int ReleaseCallbackEventNBTicket();
     int ReleaseCallbackAlertEventNBTicket();
@@ -99,6 +105,10 @@ public:
 
     // The server's version number from its system dictionary; 0 when unknown.
     long GetServerVersion();
+    // As GetServerVersion, telling a server that answered (0; version 0 when
+    // its text is no number or it has none) from a read that failed (the SDK's
+    // failure code), which may succeed when tried again.
+    int ReadServerVersion(long& version);
     // A value of the "WB3_SYSTEM" dictionary; empty on failure.
     wxString GetSystemDictionaryValue(const char* key);
 
@@ -111,6 +121,8 @@ protected:
     VelloraWrapper();
 
 private:
+    // A value of the "WB3_SYSTEM" dictionary; the SDK's result.
+    int ReadSystemDictionaryValue(const char* key, wxString& value);
     // Releases a ticket when held; its flag stays set when that fails.
     static int ReleaseHeld(VelloraNBTicket& ticket, bool& held);
 
@@ -131,4 +143,5 @@ private:
     bool m_monitorTicketHeld = false;
     bool m_utf8UserNames = false;
     wxString m_defaultEncoding;
+    std::atomic<bool> m_aborted{false};
 };

@@ -52,6 +52,11 @@ TEST(IsJpegFormat, JpegAndJpgInAnyCaseOnly) {
 TEST(FileNames, PagesAndPartFiles) {
     EXPECT_EQ(DropwellFileNames::PageFileName("Scan", 2, "JPEG"), "Scan_2.JPEG");
     EXPECT_EQ(DropwellFileNames::PartFileName("Scan.PDF"), ".Scan.PDF.veqpart");
+    EXPECT_TRUE(DropwellFileNames::IsPartFileName(DropwellFileNames::PartFileName("Scan.PDF")));
+    // Only the exact pattern: a user's files that merely resemble it are not ours.
+    for (const char* other : {"..veqpart", ".veqpart", "Scan.PDF.veqpart", ".Scan.PDF.veqpart~", ".Scan.veqparts", ""}) {
+        EXPECT_FALSE(DropwellFileNames::IsPartFileName(other)) << other;
+    }
 }
 
 }  // namespace

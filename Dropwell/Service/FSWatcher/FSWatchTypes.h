@@ -6,10 +6,11 @@
 #include <wx/filename.h>
 #include <wx/string.h>
 
-namespace dwfs {
+// The watcher's event type, exported from the service library under its plain
+// name; declared for its callers, nothing reads it.
+extern "C" __attribute__((visibility("default"))) const int cnEVENT_WM_FSWATCH;
 
-// The watcher's event type; declared for its callers, nothing reads it.
-extern const int cnEVENT_WM_FSWATCH;
+namespace dwfs {
 
 // Change types: bits of an events mask and values of a record's change type.
 enum wxFSWChangeType {

@@ -15,6 +15,7 @@ bool wxFSWatcherImpl::Add(const wxFSWatchInfo& info) {
         VEQLOG(Error) << "Failed to add the path to watch list : " << info.path;
         return false;
     }
+    entry->RefreshState();
     // A second entry for a watched path is dropped here, which ends its registration.
     return m_watches.emplace(info.path, entry).second;
 }
@@ -35,11 +36,16 @@ bool wxFSWatcherImpl::RemoveAll() {
     return true;
 }
 
-bool wxFSWatcherImpl::AddKnownName(const wxString& path, const std::string& name) {
+bool wxFSWatcherImpl::AddComingName(const wxString& path, const std::string& name) {
     const auto it = m_watches.find(path);
     if (it == m_watches.end()) return false;
-    it->second->AddName(name);
+    it->second->AddComing(name);
     return true;
+}
+
+bool wxFSWatcherImpl::EndComingName(const wxString& path, const std::string& name) {
+    const auto it = m_watches.find(path);
+    return it != m_watches.end() && it->second->EndComing(name);
 }
 
 bool wxFSWatcherImpl::ReadEvents() { return false; }

@@ -25,9 +25,11 @@ public:
     virtual bool Add(const wxFSWatchInfo& info);
     virtual bool Remove(const wxFSWatchInfo& info);
     virtual bool RemoveAll();
-    // Counts name among the names of the watched folder at path; false when
-    // path is not watched.
-    bool AddKnownName(const wxString& path, const std::string& name);
+    // A file about to be placed as name in the watched folder at path (see
+    // wxFileSystemWatcherBase::NoteComing); false when path is not watched.
+    bool AddComingName(const wxString& path, const std::string& name);
+    // Its placement is over; true when no read found it and it is gone.
+    bool EndComingName(const wxString& path, const std::string& name);
     // The blocking read loop; false when there is none.
     virtual bool ReadEvents();
     virtual void StopWatch();

@@ -5,9 +5,9 @@
 #include <wx/dir.h>
 #include <wx/filefn.h>
 
-namespace dwfs {
-
 const int cnEVENT_WM_FSWATCH = 0;
+
+namespace dwfs {
 
 namespace {
 
@@ -89,11 +89,20 @@ bool wxFileSystemWatcherBase::RemoveAll() {
     return true;
 }
 
-bool wxFileSystemWatcherBase::NoteCreated(const wxFileName& folder, const wxString& name) {
+bool wxFileSystemWatcherBase::NoteComing(const wxFileName& folder, const wxString& name) {
     const wxString canonical = GetCanonicalPath(folder);
     if (canonical.empty() || name.empty() || !m_service) return false;
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    return m_watches.count(canonical) && m_service->AddKnownName(canonical, std::string(name.fn_str()));
+    return m_watches.count(canonical) && m_service->AddComingName(canonical, std::string(name.fn_str()));
+}
+
+bool wxFileSystemWatcherBase::NoteComingEnded(const wxFileName& folder, const wxString& name) {
+    const wxString canonical = GetCanonicalPath(folder);
+    if (canonical.empty() || name.empty() || !m_service) return false;
+    // Under the lock no read of the folder runs: the check of the file and
+    // the names it is compared with belong together.
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    return m_watches.count(canonical) && m_service->EndComingName(canonical, std::string(name.fn_str()));
 }
 
 bool wxFileSystemWatcherBase::ReadEvents() { return m_service && m_service->ReadEvents(); }

@@ -29,11 +29,15 @@ public:
     virtual bool Remove(const wxFileName& path);
     virtual bool RemoveTree(const wxFileName& path);
     virtual bool RemoveAll();
-    // A file the caller has just made in the watched folder: it counts as one of
-    // the folder's names at once, so that its deletion is reported even when it
-    // goes before the read loop next reads the folder (and its creation is not
-    // reported then). False when the folder is not watched.
-    bool NoteCreated(const wxFileName& folder, const wxString& name);
+    // A file the caller is about to place in the watched folder as name: it
+    // counts as one of the folder's names from now on, so that its deletion is
+    // reported even when it goes before the read loop next reads the folder
+    // (and its creation is not reported then). False when the folder is not watched.
+    bool NoteComing(const wxFileName& folder, const wxString& name);
+    // The placement noted by NoteComing is over. True when no read of the
+    // folder found the file and it is gone already: nothing reports its
+    // deletion then but the caller (when it did place it).
+    bool NoteComingEnded(const wxFileName& folder, const wxString& name);
     // Blocks reading changes until StopWatch (within a second of it).
     virtual bool ReadEvents();
     virtual void StopWatch();

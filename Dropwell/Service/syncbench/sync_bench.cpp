@@ -2,7 +2,10 @@
 // 1 MiB across 10 mapped mailboxes synced from empty folders by dropwell-host
 // from a zelto-sim program, then the same bytes copied by rsync from an rsync
 // daemon on loopback. Then the time from a file's deletion to its job's
-// deletion on the controller, for 100 files, and the host's peak memory.
+// deletion on the controller, for 100 files deleted ten at a time (one per
+// mailbox), and the host's peak memory. The service holds each deletion for
+// a second before it mirrors it (a folder deleted as a whole must delete no
+// job), so the targets are that hold plus the time to act on it.
 #include "ServiceHarness.h"
 #include "TestSupport.h"
 
@@ -30,8 +33,9 @@ constexpr int kMailboxes = 10;
 constexpr int kJobsPerMailbox = 100;
 constexpr int kDeletions = 100;
 constexpr double kRatioTarget = 1.2;
-constexpr double kMedianTargetMs = 100;
-constexpr double kWorstTargetMs = 1000;
+constexpr double kHoldMs = 1000;
+constexpr double kMedianTargetMs = kHoldMs + 100;
+constexpr double kWorstTargetMs = 2000;
 constexpr long kMemoryTargetKiB = 64 * 1024;
 
 using Clock = std::chrono::steady_clock;
@@ -172,17 +176,21 @@ int main() {
     INIT_connectUTF8("127.0.0.1", "guest", "", "VeqoraBench", "", "trpc", -1, -1, 1, 1, 0, &handle, 0);
     SCAN_getEventsEx(handle, &OnScanEvent, &ticket);
     std::vector<double> latencies;
-    for (int i = 0; i < kDeletions; ++i) {
-        const int m = i % kMailboxes, j = i / kMailboxes;
-        const std::string file = mapped + "/" + MailboxName(m) + "/Job" + std::to_string(j) + ".PDF";
-        const auto start = Clock::now();
-        ::unlink(file.c_str());
-        std::unique_lock<std::mutex> lock(g_eventsLock);
-        if (!g_eventsChanged.wait_for(lock, std::chrono::seconds(10), [&] { return g_deleted.count(JobId(m, j)) > 0; })) {
-            latencies.push_back(10000);
-            continue;
+    for (int j = 0; j < kDeletions / kMailboxes; ++j) {
+        std::vector<Clock::time_point> starts;
+        for (int m = 0; m < kMailboxes; ++m) {
+            starts.push_back(Clock::now());
+            ::unlink((mapped + "/" + MailboxName(m) + "/Job" + std::to_string(j) + ".PDF").c_str());
         }
-        latencies.push_back(std::chrono::duration<double, std::milli>(g_deleted[JobId(m, j)] - start).count());
+        for (int m = 0; m < kMailboxes; ++m) {
+            std::unique_lock<std::mutex> lock(g_eventsLock);
+            if (!g_eventsChanged.wait_for(lock, std::chrono::seconds(10),
+                                          [&] { return g_deleted.count(JobId(m, j)) > 0; })) {
+                latencies.push_back(10000);
+                continue;
+            }
+            latencies.push_back(std::chrono::duration<double, std::milli>(g_deleted[JobId(m, j)] - starts[m]).count());
+        }
     }
     NB_cancel_block_destroy(&ticket);
     INIT_disconnect(handle, 0);

@@ -24,8 +24,12 @@ public:
     std::vector<std::string> gone;
 
     void DropwellModified() override { ++modified; }
-    void JobDeletedFromFolder(const wxString& folder, const wxString& fileName) override {
+    std::vector<FileIdentity> identities;  // of each deletion's folder
+
+    void JobDeletedFromFolder(const wxString& folder, const wxString& fileName,
+                              const FileIdentity& identity) override {
         deleted.emplace_back(folder.utf8_string(), fileName.utf8_string());
+        identities.push_back(identity);
         if (onDeleted) onDeleted();
     }
     void WatchedFolderGone(const wxString& folder) override { gone.push_back(folder.utf8_string()); }
@@ -116,23 +120,64 @@ TEST_F(FolderWatcherTest, ADeletedFileReachesTheCoreWithItsFolderAndName) {
     EXPECT_EQ(sink.deleted, (std::vector<std::pair<std::string, std::string>>{{mapped, "Invoice.PDF"}}));
 }
 
-TEST_F(FolderWatcherTest, AJobFileDeletedBeforeTheFolderIsReadAgainReachesTheCoreWhenItWasPlaced) {
-    // However the service writes the mapped folder's path, the placed file is
-    // counted; a folder that is not watched takes nothing.
+TEST_F(FolderWatcherTest, ADeletionCarriesItsFolderAsItWasWhenTheWatchBegan) {
+    // The core compares it with the folder after a moment: a folder replaced
+    // meanwhile (a new folder at the old path) must not pass for the old one.
+    veqtest::WriteFile(mapped + "/Scan.PDF", "x");
+    watcher->AddEntry(mapped);
+    const std::optional<FileIdentity> watched = FolderIdentity(wxString::FromUTF8(mapped));
+    ASSERT_TRUE(watched);
+    const std::string elsewhere = dir / "Elsewhere";
+    watchtest::MakeDir(elsewhere);
+    watchtest::Remove(mapped + "/Scan.PDF");
+    ReadAll();
+    ASSERT_EQ(sink.identities.size(), 1u);
+    EXPECT_TRUE(sink.identities[0].Matches(*watched));
+    EXPECT_FALSE(sink.identities[0].Matches(*FolderIdentity(wxString::FromUTF8(elsewhere))));
+}
+
+TEST_F(FolderWatcherTest, AJobFileDeletedTheMomentItWasPlacedReachesTheCoreOnce) {
+    // However the service writes the mapped folder's path, and however the
+    // user's deletion and the reads of the folder fall around the placement,
+    // the placed file's deletion reaches the core exactly once; a folder that
+    // is not watched, or a placement that failed, gives none.
     const std::string other = dir / "Unwatched";
     watchtest::MakeDir(other);
     watcher->AddEntry(mapped);
-    for (const std::string& written : {mapped, mapped + "/"}) {
-        SCOPED_TRACE(written);
+    const struct {
+        const char* what;
+        std::string written;
+        bool placed;
+        bool deletedBeforeSettled;
+        bool readBeforeSettled;
+    } cases[] = {
+        {"deleted after the placement", mapped, true, false, false},
+        {"written with a separator", mapped + "/", true, false, false},
+        {"deleted before the placement was over", mapped, true, true, false},
+        {"deleted and the folder read before the placement was over", mapped, true, true, true},
+        {"placement failed", mapped, false, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         sink.deleted.clear();
+        watcher->FileComing(c.written, "Scan.PDF");
+        watcher->FileComing(other, "Scan.PDF");
         veqtest::WriteFile(mapped + "/Scan.PDF", "x");
         veqtest::WriteFile(other + "/Scan.PDF", "x");
-        watcher->FilePlaced(written, "Scan.PDF");
-        watcher->FilePlaced(other, "Scan.PDF");
-        watchtest::Remove(mapped + "/Scan.PDF");
-        watchtest::Remove(other + "/Scan.PDF");
+        const auto remove = [&] {
+            watchtest::Remove(mapped + "/Scan.PDF");
+            watchtest::Remove(other + "/Scan.PDF");
+        };
+        if (c.deletedBeforeSettled) remove();
+        if (c.readBeforeSettled) ReadAll();
+        watcher->FileSettled(c.written, "Scan.PDF", c.placed);
+        watcher->FileSettled(other, "Scan.PDF", c.placed);
+        if (!c.deletedBeforeSettled) remove();
         ReadAll();
-        EXPECT_EQ(sink.deleted, (std::vector<std::pair<std::string, std::string>>{{mapped, "Scan.PDF"}}));
+        const std::vector<std::pair<std::string, std::string>> expected =
+            c.placed ? std::vector<std::pair<std::string, std::string>>{{mapped, "Scan.PDF"}}
+                     : std::vector<std::pair<std::string, std::string>>{};
+        EXPECT_EQ(sink.deleted, expected);
     }
 }
 

@@ -122,37 +122,51 @@ TEST_F(FSWatcher, AWatchedFolderThatIsDeletedGivesItsDeleteAndItsWatchEnds) {
     EXPECT_EQ(watcher.Seen_(), (std::vector<Seen>{{dwfs::wxFSW_EVENT_DELETE, sub + "/Scan.pdf", false}}));
 }
 
-TEST_F(FSWatcher, AFileNotedAsCreatedCountsAsTheFoldersOwnBeforeTheNextRead) {
+TEST_F(FSWatcher, AFileNotedAsComingIsReportedDeletedOnceWhateverTheOrderOfReads) {
     // A file made and removed between two reads of its folder is seen by no
-    // listing; one noted as created when it was made is reported deleted.
+    // listing. One noted as coming before it was made is reported deleted
+    // exactly once: by a read, or by the end of its placement when no read
+    // found it. Steps: n note coming, w write the file, x remove it, r read
+    // the folder, e end the placement.
     const struct {
-        const char* what;
-        bool noted;
-        bool removed;
-        std::vector<Seen> expected;
+        const char* steps;
+        std::vector<Seen> expected;  // what the reads report
+        bool endReports;             // the end reports the deletion itself
     } cases[] = {
-        {"noted, then removed", true, true, {{dwfs::wxFSW_EVENT_DELETE, "Scan.pdf", false}}},
-        {"noted and kept: no creation reported", true, false, {}},
-        {"not noted, then removed: unseen", false, true, {}},
-        {"not noted and kept", false, false, {{dwfs::wxFSW_EVENT_CREATE, "Scan.pdf", false}}},
+        {"nwxre", {}, true},
+        {"nwxer", {}, true},
+        {"nwexr", {{dwfs::wxFSW_EVENT_DELETE, "Scan.pdf", false}}, false},
+        {"nwrxer", {{dwfs::wxFSW_EVENT_DELETE, "Scan.pdf", false}}, false},
+        {"nwrxre", {{dwfs::wxFSW_EVENT_DELETE, "Scan.pdf", false}}, false},
+        {"nwer", {}, false},   // kept: its creation is not reported
+        {"nrer", {}, true},    // never made: the caller knows it placed nothing
+        {"wxr", {}, false},    // not noted: unseen
+        {"wr", {{dwfs::wxFSW_EVENT_CREATE, "Scan.pdf", false}}, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.steps);
         const veqtest::TempDir folder;
         RecordingWatcher w;
         ASSERT_TRUE(AddDir(w, folder.Path()));
-        veqtest::WriteFile(folder / "Scan.pdf", "x");
-        if (c.noted) {
-            EXPECT_TRUE(w.NoteCreated(wxFileName::DirName(folder.Path()), "Scan.pdf"));
+        const wxFileName watched = wxFileName::DirName(folder.Path());
+        bool endReports = false;
+        for (const char* step = c.steps; *step; ++step) {
+            switch (*step) {
+                case 'n': EXPECT_TRUE(w.NoteComing(watched, "Scan.pdf")); break;
+                case 'w': veqtest::WriteFile(folder / "Scan.pdf", "x"); break;
+                case 'x': watchtest::Remove(folder / "Scan.pdf"); break;
+                case 'r': w.ReadAll(); break;
+                case 'e': endReports = w.NoteComingEnded(watched, "Scan.pdf"); break;
+            }
         }
-        if (c.removed) watchtest::Remove(folder / "Scan.pdf");
-        w.ReadAll();
         std::vector<Seen> expected = c.expected;
         for (Seen& e : expected) e.path = folder / e.path;
         EXPECT_EQ(w.Seen_(), expected);
+        EXPECT_EQ(endReports, c.endReports);
     }
     // Only a watched folder takes a note.
-    EXPECT_FALSE(watcher.NoteCreated(wxFileName::DirName(dir.Path()), "Scan.pdf"));
+    EXPECT_FALSE(watcher.NoteComing(wxFileName::DirName(dir.Path()), "Scan.pdf"));
+    EXPECT_FALSE(watcher.NoteComingEnded(wxFileName::DirName(dir.Path()), "Scan.pdf"));
 }
 
 TEST_F(FSWatcher, AWatchedFileWrittenIsModifiedAndRenamedIsRenamed) {

@@ -2,6 +2,7 @@
 // the controller, what it keeps open, and the order in which it lets go.
 #include "WrapperTestSupport.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -79,6 +80,69 @@ TEST_F(WrapperTest, ServerVersionFollowsTheSystemDictionary) {
         wrapper.reset();
         sim.reset();
     }
+}
+
+// The service tells a server that answered with a version it cannot use from
+// a read that failed: only the failure is worth trying again.
+TEST_F(WrapperTest, VersionReadTellsAFailedReadFromAVersionThatIsNoNumber) {
+    const struct {
+        const char* name;
+        const char* number;  // null: absent
+        int injected;        // result of the next dictionary read, 0 for none
+        int expectedResult;
+        long expectedVersion;
+    } cases[] = {
+        {"number", "10", 0, 0, 10},
+        {"no number", "10a", 0, 0, 0},
+        {"absent", nullptr, 0, 0, 0},
+        {"general failure", "10", VELLORA_GENERAL_FAILURE, VELLORA_GENERAL_FAILURE, 0},
+        {"time-out", "10", VELLORA_TIMEOUT, VELLORA_TIMEOUT, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Json::Value fixture = wrappertest::ServiceFixture();
+        fixture["dictionary"]["WB3_SYSTEM"] = Json::objectValue;
+        if (c.number) fixture["dictionary"]["WB3_SYSTEM"]["QMVSYSVERNUM"] = c.number;
+        Start(fixture);
+        Connect();
+        if (c.injected) sim->InjectResult("QMVM_dictRead", c.injected);
+        long version = -1;
+        EXPECT_EQ(Of(wrapper).ReadServerVersion(version), c.expectedResult);
+        EXPECT_EQ(version, c.expectedVersion);
+        wrapper.reset();
+        sim.reset();
+    }
+}
+
+// The stop ends a connection whose call waits for a controller that does not
+// answer: the call fails at once instead of at the SDK's time-out, later calls
+// fail too, and the destruction has nothing left to wait for.
+TEST_F(WrapperTest, AbortEndsACallInFlightAndTheTeardownPause) {
+    Start();
+    veqtest::ScopedEnv longTimeout("VELLORA_TIMEOUT_MS", "60000");
+    Connect();
+    ASSERT_EQ(wrapper->SCAN_openSession(), 0);
+    sim->Hang();
+    std::atomic<int> result{1};
+    std::atomic<bool> returned{false};
+    std::thread caller([&] {
+        ScanJobList* list = nullptr;
+        result = wrapper->SCAN_getJobListInMailbox("Scans", "pw", &list);
+        wrapper->SCAN_freeScanJobList(list);
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the call is waiting now
+    EXPECT_FALSE(returned.load());
+    Of(wrapper).AbortConnection();
+    EXPECT_TRUE(veqtest::WaitFor([&] { return returned.load(); }, std::chrono::seconds(30)))
+        << "the call waited for the SDK's time-out";
+    caller.join();
+    EXPECT_NE(result.load(), 0);
+    ScanJobList* list = nullptr;
+    EXPECT_NE(wrapper->SCAN_getJobListInMailbox("Scans", "pw", &list), 0);
+    sim->Resume();
+    wrapper.reset();
+    EXPECT_TRUE(sleeps.empty());
 }
 
 TEST_F(WrapperTest, Utf8UserNamesFollowTheFeatureAndSuchNamesLogIn) {

@@ -109,15 +109,25 @@ TEST_F(MappedFolder, EveryJobArrivesWithTheControllersExactBytes) {
 }
 
 TEST_F(MappedFolder, DeletionsAreMirroredBothWaysAndOnlyForDownloadedFiles) {
-    // A file the user made whose stem is a job's name is no job file.
+    // A file the user made whose stem is a job's name is no job file. It stays
+    // until the watcher has surely listed it: a job deletion that follows it
+    // is mirrored only after the folder was read again with the file in it.
     veqtest::WriteFile(folder + "/Report.txt", "user's");
+    ASSERT_EQ(::unlink((folder + "/Snapshot.JPEG").c_str()), 0);
+    ASSERT_TRUE(WaitFor([&] { return !Contains(sim->JobIds("Scans"), 104); }, kArrival)) << Listing();
     ASSERT_EQ(::unlink((folder + "/Report.txt").c_str()), 0);
     ASSERT_EQ(::unlink((folder + "/notes.txt").c_str()), 0);
     veqtest::WriteFile(folder + "/notes.txt", "mine");
+    // Deletions are decided in the order seen: once the next one is mirrored,
+    // the user's file's was decided, and it left the job of that name alone.
+    ASSERT_EQ(::unlink((folder + "/Drawing.TIFF").c_str()), 0);
+    ASSERT_TRUE(WaitFor([&] { return !Contains(sim->JobIds("Scans"), 102); }, kArrival)) << Listing();
+    EXPECT_TRUE(Contains(sim->JobIds("Scans"), 101)) << Listing();
+    EXPECT_TRUE(FileExists(folder + "/Report.PDF"));
 
     ASSERT_EQ(::unlink((folder + "/Report.PDF").c_str()), 0);
     ASSERT_TRUE(WaitFor([&] { return !Contains(sim->JobIds("Scans"), 101); }, kArrival)) << Listing();
-    EXPECT_TRUE(Contains(sim->JobIds("Scans"), 102)) << Listing();
+    EXPECT_TRUE(Contains(sim->JobIds("Scans"), 103)) << Listing();
 
     // One page deleted: the job goes, and with it its other pages and the page folder.
     ASSERT_EQ(::unlink((folder + "/Photos/Photos_2.JPEG").c_str()), 0);
@@ -125,13 +135,14 @@ TEST_F(MappedFolder, DeletionsAreMirroredBothWaysAndOnlyForDownloadedFiles) {
     EXPECT_TRUE(WaitFor([&] { return !FileExists(folder + "/Photos"); }, kArrival)) << Listing();
 
     // Deleted on the controller: its file leaves the folder.
-    sim->Ctl({"delete-job", "102"});
-    ASSERT_TRUE(WaitFor([&] { return !FileExists(folder + "/Drawing.TIFF"); }, kArrival)) << Listing();
-    EXPECT_TRUE(Contains(sim->JobIds("Scans"), 104));
-    EXPECT_TRUE(FileExists(folder + "/Snapshot.JPEG"));
+    const int late = sim->Ctl({"add-job", "Scans", "name=Late", "formats=TIFF"})["id"].asInt();
+    ASSERT_TRUE(WaitFor([&] { return FileExists(folder + "/Late.TIFF"); }, kArrival)) << Listing();
+    sim->Ctl({"delete-job", std::to_string(late)});
+    ASSERT_TRUE(WaitFor([&] { return !FileExists(folder + "/Late.TIFF"); }, kArrival)) << Listing();
     // A deleted file is not fetched again.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_FALSE(FileExists(folder + "/Report.PDF"));
+    EXPECT_FALSE(FileExists(folder + "/Drawing.TIFF"));
 }
 
 TEST_F(MappedFolder, LostControllerShowsTheWarningIconUntilItIsBack) {

@@ -40,11 +40,7 @@ protected:
         ::mkdir(path.c_str(), 0755);
         return path;
     }
-    std::string Details(const std::string& folder) {
-        std::string text = "folder:";
-        for (const auto& n : veqtest::FolderEntries(folder)) text += " " + n;
-        return text + "\nlog:\n" + dwtest::ServiceLog();
-    }
+    std::string Details(const std::string& folder) { return dwtest::FolderAndLog(folder); }
     void TearDown() override {
         if (host) {
             EXPECT_EQ(host->Stop(), 0);

@@ -226,6 +226,12 @@ std::string ServiceLog() {
     return all;
 }
 
+std::string FolderAndLog(const std::string& folder) {
+    std::string text = "folder " + folder + ":";
+    for (const auto& n : veqtest::FolderEntries(folder)) text += " " + n;
+    return text + "\nlog:\n" + ServiceLog();
+}
+
 std::string StagingFolder() {
     return std::string(VEQHelper::GetTempDir().utf8_str()) + "Downloadfiles";
 }

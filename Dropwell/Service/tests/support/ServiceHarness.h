@@ -86,6 +86,8 @@ void SignalMappingChange();
 std::string ServiceFolder();
 // Every line of the service's log files.
 std::string ServiceLog();
+// For a failed check: the names in folder, then the service's log.
+std::string FolderAndLog(const std::string& folder);
 // The staging folder of downloads.
 std::string StagingFolder();
 
