@@ -26,7 +26,7 @@ ScanSaveDirChooser::Prompts ScanSaveDirChooser::DialogPrompts() {
     Prompts prompts;
     prompts.m_askFile = [](const wxString& folder, const wxString& name, const wxString& wildcard,
                            int filterIndex, wxString& path, int& chosenFilterIndex) {
-        wxFileDialog dialog(nullptr, wxString(), folder, name, wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
+        wxFileDialog dialog(nullptr, _("Save Scan"), folder, name, wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
                             wxDefaultPosition, wxDefaultSize);
         dialog.SetFilterIndex(filterIndex);
         if (dialog.ShowModal() == wxID_CANCEL) {

@@ -1,5 +1,6 @@
-// Asks where a scanned or stored job goes: a save dialog whose file types are
-// the formats on offer, opened in the last folder a job was saved to.
+// Asks where a scanned or stored job goes: a save dialog ("Save Scan") whose
+// file types are the formats on offer, opened in the last folder a job was
+// saved to.
 //
 // A chosen path of 256 UTF-8 bytes or more is refused ("Invalid file"); a
 // folder without write access is refused with the access message, and the

@@ -153,9 +153,25 @@ void TrayAgent::OnStartAtLogin() {
 }
 
 void TrayAgent::OnMenuMappedFolder(size_t index) {
-    const wxString& folder = m_folders[index].Folder;
-    if (!m_system.OpenFolder(folder.utf8_string())) {
-        VEQLOG(Debug) << "Cannot open the folder " << folder;
+    const wxString folder = m_folders[index].Folder;
+    // The opener may report after the agent has gone (at "Exit").
+    std::weak_ptr<bool> alive = m_alive;
+    m_system.OpenFolder(folder.utf8_string(), [this, alive, folder](TraySystem::OpenFailure failure) {
+        if (!alive.expired()) {
+            ReportUnopenedFolder(folder, failure);
+        }
+    });
+}
+
+void TrayAgent::ReportUnopenedFolder(const wxString& folder, TraySystem::OpenFailure failure) {
+    if (failure == TraySystem::OpenFailure::NO_FOLDER) {
+        VEQLOG(Error) << "Cannot open the folder, it does not exist: " << folder;
+        m_system.ShowError(
+            wxString::Format(_("The folder \"%s\" cannot be opened: it does not exist any more."), folder));
+    } else {
+        VEQLOG(Error) << "Cannot open the folder, no file manager opened it: " << folder;
+        m_system.ShowError(wxString::Format(
+            _("The folder \"%s\" cannot be opened: no file manager is available to show it."), folder));
     }
 }
 

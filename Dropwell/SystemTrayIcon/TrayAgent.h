@@ -53,7 +53,9 @@ public:
     // mark, "Exit", then, when folders are mapped, a separator and one item
     // per distinct mapped folder.
     std::vector<TrayMenuEntry> OpenMenu();
-    // Runs the command of a menu item; false for an id that names none.
+    // Runs the command of a menu item; false for an id that names none. A
+    // folder that cannot be opened (gone, or no file manager) is logged and
+    // the user is told in a message box.
     bool HandleCommand(int id);
 
     // Fills titles with the menu titles of the folders read afresh.
@@ -71,6 +73,7 @@ private:
     void OnMenuOpenVEQ();
     void OnStartAtLogin();
     void OnMenuMappedFolder(size_t index);
+    void ReportUnopenedFolder(const wxString& folder, TraySystem::OpenFailure failure);
     void OnExit();
     void WriteStartAtLogin();
 
@@ -81,6 +84,8 @@ private:
     std::vector<stMappedFoldersDetail> m_folders;  // of the last menu opening
     bool m_startAtLogin = true;
     wxString m_labels[3];
+    // Lives as long as the agent: what reports later checks it first.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 // A title as a menu label: "&" kept as itself, control characters (a tab

@@ -1,11 +1,12 @@
 #include "FolderChooser.h"
 
 #include <wx/dirdlg.h>
+#include <wx/intl.h>
 
 namespace {
 
 bool SystemFolderDialog(wxWindow* parent, wxString& folder) {
-    wxDirDialog dialog(parent, wxEmptyString, wxEmptyString, wxDD_DEFAULT_STYLE);
+    wxDirDialog dialog(parent, _("Choose Folder"), wxEmptyString, wxDD_DEFAULT_STYLE);
     if (dialog.ShowModal() != wxID_OK) return false;
     folder = dialog.GetPath();
     return true;

@@ -15,7 +15,7 @@
 using FolderChooser = std::function<bool(wxWindow* parent, wxString& folder)>;
 
 // Replaces the chooser for the rest of the process; an empty one restores the
-// system's folder dialog.
+// system's folder dialog ("Choose Folder").
 DROPWELLUI_API void SetFolderChooser(FolderChooser chooser);
 
 // Runs the current chooser.

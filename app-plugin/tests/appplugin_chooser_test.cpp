@@ -3,10 +3,13 @@
 
 #include <wx/msgdlg.h>
 
+#include "AnsweredDialogs.h"
 #include "ChooserPrompts.h"
 #include "TestSupport.h"
 #include "VEQConfig.h"
 #include "VEQDataSource.h"
+#include "VEQUIUtil.h"
+#include "WxTestApp.h"
 
 namespace {
 
@@ -153,6 +156,23 @@ TEST_F(ScanSaveDirChooserLaunch, AFolderWithoutAccessIsRefusedAndOfferedAgain) {
         EXPECT_EQ(prompts.m_asked[1].name, *fileName ? "Job 7" : "Chosen.pdf");
     }
     EXPECT_EQ(Config()->GetLastSaveJobPath(), wxString(m_folder.Path()));
+}
+
+// The dialogs themselves, answered without a user: the save dialog and the
+// message boxes about the chosen path carry a title.
+TEST(ScanSaveDirChooserDialogs, TheSaveDialogAndItsMessagesHaveTitles) {
+    veqfake::EnsureWxApp();
+    veqfake::AnsweredDialogs dialogs(wxID_CANCEL);
+    ScanSaveDirChooser chooser({VEQTypes::PDF}, VEQTypes::PDF);
+    EXPECT_FALSE(chooser.Launch("Invoice"));
+    const ScanSaveDirChooser::Prompts prompts = ScanSaveDirChooser::DialogPrompts();
+    prompts.m_showMessage("Invalid file", VEQUIUtil::GetAppName(), wxOK | wxICON_ERROR);
+    prompts.m_showMessage(kAccessMessage, VEQUIUtil::GetAppName(), wxOK | wxICON_WARNING);
+    ASSERT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(dialogs.shown[0].title, "Save Scan");
+    for (size_t i = 1; i < dialogs.shown.size(); ++i) {
+        EXPECT_EQ(dialogs.shown[i].title, "Veqora") << dialogs.shown[i].text;
+    }
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include "ClassicScrollBars.h"
 
 namespace {
 
@@ -47,6 +50,7 @@ MailboxPage::MailboxPage(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
     m_caption = new wxStaticText(this, wxID_ANY, _("No mailbox open."));
     m_list = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                             wxLC_REPORT | wxLC_SINGLE_SEL, wxDefaultValidator, "JobList");
+    UseClassicScrollBars(m_list);
     m_list->AppendColumn(_("Name"), wxLIST_FORMAT_LEFT);
     m_list->AppendColumn(_("Pages"), wxLIST_FORMAT_RIGHT);
     m_list->AppendColumn(_("Size"), wxLIST_FORMAT_RIGHT);
@@ -63,8 +67,19 @@ MailboxPage::MailboxPage(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
     });
     // The rows are drawn by the list's first child window (the header is the
     // second), which gets the mouse.
-    if (!m_list->GetChildren().empty()) {
-        m_list->GetChildren().front()->Bind(wxEVT_MOTION, &MailboxPage::OnListMotion, this);
+    if (wxWindow* rows = RowsWindow()) {
+        const auto pointerAt = [this](wxMouseEvent& event) {
+            event.Skip();
+            ShowRowTip(event.GetPosition());
+        };
+        rows->Bind(wxEVT_MOTION, pointerAt);
+        // Entering counts as a move: the pointer may come back from the tooltip
+        // window that it landed on, onto another row.
+        rows->Bind(wxEVT_ENTER_WINDOW, pointerAt);
+        rows->Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent& event) {
+            event.Skip();
+            ShowRowTip(wxDefaultPosition);
+        });
     }
 
     m_retrieveButton = MakeButton(this, _("Retrieve"), "RetrieveJob");
@@ -176,23 +191,36 @@ void MailboxPage::FitColumns() {
     }
 }
 
-void MailboxPage::OnListMotion(wxMouseEvent& event) {
-    event.Skip();
-    auto* rows = wxDynamicCast(event.GetEventObject(), wxWindow);
+wxWindow* MailboxPage::RowsWindow() const {
+    return m_list->GetChildren().empty() ? nullptr : m_list->GetChildren().front();
+}
+
+void MailboxPage::ShowRowTip(const wxPoint& position) {
+    wxWindow* rows = RowsWindow();
     if (!rows) {
         return;
     }
     int flags = 0;
-    const long row = m_list->HitTest(event.GetPosition(), flags);
-    const wxString tip =
-        row >= 0 && static_cast<size_t>(row) < m_jobs.size() ? m_jobs[static_cast<size_t>(row)].m_name : wxString();
-    if (rows->GetToolTipText() != tip) {
-        if (tip.empty()) {
-            rows->UnsetToolTip();
-        } else {
-            rows->SetToolTip(tip);
-        }
+    const long row = position == wxDefaultPosition ? wxNOT_FOUND : m_list->HitTest(position, flags);
+    const bool onRow = row >= 0 && static_cast<size_t>(row) < m_jobs.size();
+    const wxString tip = onRow ? m_jobs[static_cast<size_t>(row)].m_name : wxString();
+    if (rows->GetToolTipText() == tip) {
+        return;
     }
+    if (tip.empty()) {
+        rows->UnsetToolTip();
+    } else {
+        rows->SetToolTip(tip);
+    }
+}
+
+void MailboxPage::ShowRowTipAtPointer() {
+    wxWindow* rows = RowsWindow();
+    if (!rows) {
+        return;
+    }
+    const wxPoint pointer = rows->ScreenToClient(wxGetMousePosition());
+    ShowRowTip(wxRect(rows->GetClientSize()).Contains(pointer) ? pointer : wxDefaultPosition);
 }
 
 void MailboxPage::FillList() {
@@ -206,6 +234,8 @@ void MailboxPage::FillList() {
         m_list->SetItemData(row, static_cast<long>(i));
     }
     FitColumns();
+    // The rows moved under a pointer that did not.
+    ShowRowTipAtPointer();
 }
 
 bool MailboxPage::SelectJob(int jobId) {

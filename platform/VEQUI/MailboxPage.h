@@ -2,8 +2,9 @@
 // pages, size, date) and the buttons that retrieve, delete and refresh; in the
 // main application also the one that maps the mailbox to a folder. The
 // list takes the room the page has: pages, size and date are as wide as
-// their texts, the name gets the rest, and a job's whole name shows as the
-// tooltip of its row.
+// their texts, the name gets the rest, a scroll bar stands beside rows that
+// overflow, and a job's whole name shows as the tooltip of its row (none
+// over the empty space below the rows).
 #pragma once
 
 #include <functional>
@@ -14,7 +15,6 @@
 #include "VEQTypes.h"
 
 class wxButton;
-class wxMouseEvent;
 class wxListCtrl;
 class wxStaticText;
 class wxTextCtrl;
@@ -52,7 +52,11 @@ public:
 private:
     void FillList();
     void FitColumns();
-    void OnListMotion(wxMouseEvent& event);
+    wxWindow* RowsWindow() const;
+    // The rows' tooltip: the whole name of the job at position (in the rows'
+    // window), none over empty space or at wxDefaultPosition.
+    void ShowRowTip(const wxPoint& position);
+    void ShowRowTipAtPointer();
 
     std::vector<VEQTypes::VEQScannedJob> m_jobs;
     bool m_sizeHidden = false;

@@ -169,7 +169,7 @@ void VEQUI::StartUp() {
         }
     }
     if (!server.empty()) {
-        m_serverCombo->SetValue(server);
+        ShowServerChoice(server);
         m_controller->Connect(server);
     } else if (m_autorunPending) {
         FailAutorun(_("No controller to connect to."));
@@ -194,13 +194,19 @@ void VEQUI::AddServerChoice(const wxString& address, const wxString& name) {
                 const bool shown = m_serverCombo->GetValue() == m_serverCombo->GetString(i);
                 m_serverCombo->SetString(i, label);
                 if (shown) {
-                    m_serverCombo->SetValue(label);
+                    ShowServerChoice(label);
                 }
             }
             return;
         }
     }
     m_serverCombo->Append(label, new wxStringClientData(address));
+}
+
+void VEQUI::ShowServerChoice(const wxString& text) {
+    m_serverCombo->SetValue(text);
+    // From its start: a text wider than the field would otherwise show its end.
+    m_serverCombo->SetInsertionPoint(0);
 }
 
 wxString VEQUI::ChosenAddress() const {
@@ -376,7 +382,7 @@ void VEQUI::OnConnected(const VEQUIController::ConnectionDetails& details) {
     m_serverLabel = details.m_label;
     m_gaugeValue = 0;
     AddServerChoice(details.m_ip, details.m_name);
-    m_serverCombo->SetValue(ServerChoiceLabel(details.m_ip, details.m_name));
+    ShowServerChoice(ServerChoiceLabel(details.m_ip, details.m_name));
     m_connection = details;
     m_scanAllowed = details.m_scanSupported;
     m_scanPage->SetOptions(details.m_scanOptions);
@@ -566,7 +572,7 @@ void VEQUI::OnServerDiscovered(const wxString& address, const wxString& name) {
     AddServerChoice(address, name);
     if (m_foundAddresses.empty() && !m_controller->IsConnected() &&
         m_controller->GetActivity() == VEQUIController::Activity::NONE) {
-        m_serverCombo->SetValue(ServerChoiceLabel(address, name));  // the first one found is offered
+        ShowServerChoice(ServerChoiceLabel(address, name));  // the first one found is offered
     }
     m_foundAddresses.push_back(address);
     SetProgressText(wxString::Format(_("Found %s (%s)"), name, address));
@@ -581,6 +587,6 @@ void VEQUI::OnDiscoveryFinished() {
                                          static_cast<unsigned>(m_foundAddresses.size())));
     }
     if (m_serverCombo->GetCount() > 0 && m_serverCombo->GetValue().empty()) {
-        m_serverCombo->SetSelection(0);  // a recent one, when none answered
+        ShowServerChoice(m_serverCombo->GetString(0));  // a recent one, when none answered
     }
 }

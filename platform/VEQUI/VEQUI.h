@@ -45,6 +45,8 @@ private:
     void FailAutorun(const wxString& reason);
     // Offers a controller in the server field, as "name (address)" when named.
     void AddServerChoice(const wxString& address, const wxString& name);
+    // Puts text in the server field, shown from its start.
+    void ShowServerChoice(const wxString& text);
     wxString ChosenAddress() const;
     // The status line: page is the tab the text belongs to (a finished
     // mailbox or scan operation); while an activity runs its text is shown on

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
+#include <wx/process.h>
 #include <wx/utils.h>
 
 namespace veqplatform {
@@ -36,13 +38,31 @@ std::string FindInPath(const std::string& name) {
     return std::string();
 }
 
-bool Execute(std::vector<std::string> arguments) {
+// Hands the exit code of the process it watches on, then goes.
+class FinishedProcess : public wxProcess {
+public:
+    explicit FinishedProcess(std::function<void(int)> finished) : m_finished(std::move(finished)) {}
+    void OnTerminate(int, int status) override {
+        m_finished(status);
+        delete this;
+    }
+
+private:
+    std::function<void(int)> m_finished;
+};
+
+bool Execute(std::vector<std::string> arguments, std::function<void(int)> finished = nullptr) {
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
         argv.push_back(&argument[0]);
     }
     argv.push_back(nullptr);
-    return wxExecute(argv.data(), wxEXEC_ASYNC) > 0;
+    FinishedProcess* process = finished ? new FinishedProcess(std::move(finished)) : nullptr;
+    if (wxExecute(argv.data(), wxEXEC_ASYNC, process) > 0) {
+        return true;
+    }
+    delete process;  // never started: no end will be reported
+    return false;
 }
 
 }  // namespace
@@ -54,7 +74,7 @@ bool StartProgram(const std::string& executable) {
     return Execute({executable});
 }
 
-bool OpenFolderInFileManager(const std::string& folder) {
+bool OpenFolderInFileManager(const std::string& folder, std::function<void(int exitCode)> finished) {
     struct stat info;
     if (folder.empty() || folder[0] != '/' || stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         return false;
@@ -63,7 +83,7 @@ bool OpenFolderInFileManager(const std::string& folder) {
     if (opener.empty()) {
         return false;
     }
-    return Execute({opener, folder});
+    return Execute({opener, folder}, std::move(finished));
 }
 
 }  // namespace veqplatform

@@ -4,6 +4,7 @@
 // the toolkit to be initialised (an application object exists).
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace veqplatform {
@@ -16,6 +17,8 @@ bool StartProgram(const std::string& executable);
 // Opens folder with "xdg-open". Only an absolute path to an existing folder is
 // handed over, so a text from a file can never become an option or a web
 // address. False when the folder is refused or "xdg-open" cannot be started.
-bool OpenFolderInFileManager(const std::string& folder);
+// finished, when given, is called from the event loop with xdg-open's exit
+// code once it has ended (not 0: nothing could open the folder).
+bool OpenFolderInFileManager(const std::string& folder, std::function<void(int exitCode)> finished = nullptr);
 
 }  // namespace veqplatform

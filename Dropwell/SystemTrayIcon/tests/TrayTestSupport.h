@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,14 +29,15 @@ public:
         started.push_back(executable);
         return true;
     }
-    bool OpenFolder(const std::string& folder) override {
+    void OpenFolder(const std::string& folder, OpenFailed failed) override {
         opened.push_back(folder);
-        return true;
+        openings.push_back(std::move(failed));  // the test may report a failure, now or later
     }
     bool KillProcess(pid_t pid) override {
         killed.push_back(pid);
         return true;
     }
+    void ShowError(const wxString& text) override { errors.push_back(text); }
 
     void AddProcess(pid_t pid, const std::string& name, uid_t user = getuid()) {
         processes.push_back({pid, 1, user, name});
@@ -46,7 +48,9 @@ public:
     int listings = 0;
     std::vector<std::string> started;
     std::vector<std::string> opened;
+    std::vector<OpenFailed> openings;  // the failure report of each of them
     std::vector<pid_t> killed;
+    std::vector<wxString> errors;
 };
 
 struct Mapping {

@@ -131,6 +131,54 @@ TEST_F(TrayAgentTest, AFolderItemOpensItsOwnFolderWhateverItsTitle) {
     EXPECT_TRUE(Agent().GetStartAtLoginStatus());
 }
 
+// The opener's failure, known at once or reported later from the event loop:
+// the user is told in a message box and the log says which folder and why.
+TEST_F(TrayAgentTest, AFolderThatCannotBeOpenedIsLoggedAndToldToTheUser) {
+    using Failure = TraySystem::OpenFailure;
+    const struct {
+        const char* what;
+        Failure failure;
+        const char* message;
+        const char* logged;
+    } cases[] = {
+        {"folder gone", Failure::NO_FOLDER, "The folder \"/x/Scans\" cannot be opened: it does not exist any more.",
+         "Cannot open the folder, it does not exist: /x/Scans"},
+        {"no file manager", Failure::NO_FILE_MANAGER,
+         "The folder \"/x/Scans\" cannot be opened: no file manager is available to show it.",
+         "Cannot open the folder, no file manager opened it: /x/Scans"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // In a child, whose log is complete once it has ended.
+        const veqtest::ChildResult result = veqtest::RunInChild([&]() {
+            Map({"/x/Other", "/x/Scans"});
+            if (!Agent().HandleCommand(IdOf(Agent().OpenMenu(), "Scans")) || m_system.openings.size() != 1) {
+                return 10;
+            }
+            if (!m_system.errors.empty()) {
+                return 11;  // nothing to tell before the opener reports
+            }
+            m_system.openings[0](c.failure);
+            return m_system.errors == std::vector<wxString>{wxString::FromUTF8(c.message)} ? 0 : 12;
+        });
+        EXPECT_TRUE(result.exited && result.status == 0) << result.status << result.output;
+        const std::string logs = traytest::LogsIn(traytest::ConfigFolder() + "Logs");
+        EXPECT_NE(logs.find(c.logged), std::string::npos) << logs;
+    }
+    EXPECT_EQ(m_ends, 0);
+}
+
+// A failure the opener reports after "Exit" has ended the agent is dropped.
+TEST_F(TrayAgentTest, AnOpenerThatFailsAfterTheAgentHasGoneTellsNobody) {
+    Map({"/x/Scans"});
+    Agent().OpenMenu();
+    ASSERT_TRUE(Agent().HandleCommand(kFirstFolderCommand));
+    ASSERT_EQ(m_system.openings.size(), 1u);
+    m_agent.reset();
+    m_system.openings[0](TraySystem::OpenFailure::NO_FILE_MANAGER);
+    EXPECT_TRUE(m_system.errors.empty());
+}
+
 TEST_F(TrayAgentTest, UnknownIdsDoNothing) {
     Map({"/x/A"});
     Agent().OpenMenu();

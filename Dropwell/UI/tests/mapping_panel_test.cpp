@@ -8,6 +8,7 @@
 #include <wx/textctrl.h>
 
 #include "AlertPanel.h"
+#include "AnsweredDialogs.h"
 #include "DropwellDialog.h"
 #include "MailboxToFolderPanel.h"
 #include "MappingTestSupport.h"
@@ -194,6 +195,19 @@ TEST_F(MappingPanel, ChoosingTheSameFolderAgainLeavesOkDisabledUnlessPrivacyWarn
     EXPECT_FALSE(OkEnabled());  // whatever the stored state
     Browse(desk);
     EXPECT_TRUE(OkEnabled());  // the same folder, but the privacy warning enables OK
+}
+
+// "Browse..." opens the system's folder chooser, with a title; a cancel there changes nothing.
+TEST_F(MappingPanel, TheSystemFolderChooserHasATitle) {
+    const std::string folder = Folder("scans");
+    DropwellManager::GetInstance()->DoDropwell(Mailbox(), wxString::FromUTF8(folder), Mapped());
+    Open(Mailbox());
+    SetFolderChooser(nullptr);
+    veqfake::AnsweredDialogs dialogs(wxID_CANCEL);
+    Press(*Panel(), MailboxToFolderPanel::ID_BROWSE);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "Choose Folder");
+    EXPECT_EQ(Utf8(Path()), folder);
 }
 
 TEST_F(MappingPanel, DismissWritesBothPreferencesAsZeroAndHidesTheAlert) {

@@ -104,6 +104,7 @@ TEST_F(VeqoraEndToEnd, WithoutATrayAgentItStartsAndSaysSo) {
     EXPECT_NE(veqprogram::LogText().find("Tray agent not found: " + TrayAgentPath()), std::string::npos);
     veqora.Signal(SIGINT);
     EXPECT_EQ(veqora.WaitForExit(), 0) << veqora.Output();
+    EXPECT_EQ(veqora.Output().find("CRITICAL"), std::string::npos) << veqora.Output();
 }
 
 TEST_F(VeqoraEndToEnd, CtrlQQuitsOnceConnected) {
@@ -117,6 +118,7 @@ TEST_F(VeqoraEndToEnd, CtrlQQuitsOnceConnected) {
     EXPECT_EQ(veqora.WaitForExit(std::chrono::seconds(2)), -2);
     ASSERT_TRUE(m_windows.TypeKey("Veqora", XK_q, true));
     EXPECT_EQ(veqora.WaitForExit(), 0) << veqora.Output();
+    EXPECT_EQ(veqora.Output().find("CRITICAL"), std::string::npos) << veqora.Output();
 }
 
 }  // namespace

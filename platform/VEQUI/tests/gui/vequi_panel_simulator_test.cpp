@@ -26,6 +26,10 @@
 #include "WxTestApp.h"
 #include "ZeltoSim.h"
 
+// Last: Xlib defines names (Status among them) that the data source's headers use.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 namespace {
 
 using veqfake::PumpBriefly;
@@ -33,6 +37,43 @@ using veqfake::PumpUntil;
 
 const wxString kController = "Zelto Studio (127.0.0.1)";
 const wxString kLost = "Zelto Studio (127.0.0.1) did not answer or closed the connection.";
+
+// The width of the tooltip the display shows, 0 when none is shown: the
+// toolkit's tooltips are windows of their own, of the tooltip type.
+int ShownTooltipWidth() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        return 0;
+    }
+    const Atom typeProperty = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+    const Atom tooltipType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_TOOLTIP", False);
+    int width = 0;
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            Atom type = 0;
+            int format = 0;
+            unsigned long items = 0, left = 0;
+            unsigned char* value = nullptr;
+            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
+                XGetWindowProperty(display, children[i], typeProperty, 0, 1, False, XA_ATOM, &type, &format, &items,
+                                   &left, &value) == Success && value) {
+                if (items == 1 && *reinterpret_cast<Atom*>(value) == tooltipType) {
+                    width = attributes.width;
+                }
+                XFree(value);
+            }
+        }
+        if (children) {
+            XFree(children);
+        }
+    }
+    XCloseDisplay(display);
+    return width;
+}
 
 class PanelOnSimulatorTest : public testing::Test {
 protected:
@@ -115,6 +156,17 @@ protected:
             previous = window;
         }
         return previous ? previous->GetLabel() : wxString();
+    }
+    // On the screen, a point inside a row of the job list (also below the last row).
+    wxPoint RowPoint(long row) const {
+        auto* list = Get<wxListCtrl>("JobList");
+        wxWindow* rows = list->GetChildren().front();
+        wxRect first;
+        list->GetItemRect(0, first);
+        const wxPoint inRows(first.x + 20, first.y + first.height * row + first.height / 2);
+        // The rectangle may be the list's; the rows' window lies below the header.
+        const wxPoint point = list->ClientToScreen(inRows);
+        return rows->GetScreenRect().Contains(point) ? point : rows->ClientToScreen(inRows);
     }
     void ShowTab(const wxString& title) {
         wxNotebook* book = nullptr;
@@ -332,6 +384,7 @@ TEST_F(PanelOnSimulatorTest, FoundControllersAreOfferedByNameAndConnectByAddress
     ASSERT_TRUE(PumpUntil([&]() { return combo->FindString(kController, true) != wxNOT_FOUND; },
                           std::chrono::seconds(15)));
     EXPECT_EQ(combo->GetValue(), kController);
+    EXPECT_EQ(combo->GetInsertionPoint(), 0) << "shown from its start";
     ASSERT_TRUE(PumpUntil([&]() { return Enabled("FindServers"); }));
     Click("ConnectServer");
     ASSERT_TRUE(WaitFor("ConnectionStatus", "Connected to " + kController));
@@ -376,18 +429,120 @@ TEST_F(PanelOnSimulatorTest, TheJobListTakesTheRoomAndShowsWholeNamesAsTooltips)
     m_frame->SetSize(wxSize(450, 610));
     ASSERT_TRUE(PumpUntil([&]() { return list->GetSize() == listSizes[0]; }, std::chrono::seconds(3)));
     wxWindow* rows = list->GetChildren().front();
-    wxRect first;
-    ASSERT_TRUE(list->GetItemRect(0, first));
-    // The rectangle is the list's; the rows' window lies below the header.
-    wxPoint point = list->ClientToScreen(wxPoint(first.x + 20, first.y + first.height / 2));
-    if (!rows->GetScreenRect().Contains(point)) {
-        point = rows->ClientToScreen(wxPoint(first.x + 20, first.y + first.height / 2));
-    }
     wxUIActionSimulator mouse;
-    mouse.MouseMove(point);
+    mouse.MouseMove(RowPoint(0));
     ASSERT_TRUE(PumpUntil([&]() { return rows->GetToolTipText() == list->GetItemText(0); },
                           std::chrono::seconds(5)))
         << "tooltip \"" << rows->GetToolTipText() << "\"";
+}
+
+// The tooltip the display shows follows the pointer from row to row, and
+// none is shown over the empty space that a deleted job's row leaves.
+TEST_F(PanelOnSimulatorTest, TheTooltipShownIsThatOfTheRowUnderThePointer) {
+    zeltosim::JobOptions job;
+    job.mailbox = "Accounting";
+    job.name = "Quarterly statement for the regional offices, north and south of the river";
+    const int longId = m_sim.AddJob(job);
+    OpenConnected();
+    OpenMailbox("Accounting", "1234");
+    ASSERT_TRUE(WaitFor("ProgressText", "3 job(s) in the mailbox."));
+    auto* list = Get<wxListCtrl>("JobList");
+    const long longRow = list->FindItem(-1, wxString::FromUTF8(job.name));
+    const long shortRow = longRow - 1;  // the row above
+    ASSERT_GE(longRow, 1);
+    wxWindow* rows = list->GetChildren().front();
+    wxUIActionSimulator mouse;
+
+    mouse.MouseMove(RowPoint(shortRow));
+    int shortWidth = 0;
+    ASSERT_TRUE(PumpUntil([&]() { return (shortWidth = ShownTooltipWidth()) > 0; }, std::chrono::seconds(5)))
+        << "no tooltip over row " << shortRow;
+    EXPECT_EQ(rows->GetToolTipText(), list->GetItemText(shortRow));
+
+    // One row down, which puts the pointer on the tooltip shown below it: the
+    // row's own, much longer name is shown.
+    mouse.MouseMove(RowPoint(longRow));
+    int longWidth = 0;
+    EXPECT_TRUE(PumpUntil([&]() { return (longWidth = ShownTooltipWidth()) > shortWidth + 100; },
+                          std::chrono::seconds(5)))
+        << "the tooltip shown is " << longWidth << " wide, that of the row before " << shortWidth;
+    EXPECT_EQ(rows->GetToolTipText(), wxString::FromUTF8(job.name));
+
+    // The job goes while the pointer rests on its row, now empty space.
+    const wxPoint resting = RowPoint(longRow) + wxPoint(60, 0);
+    mouse.MouseMove(resting);
+    ASSERT_TRUE(PumpUntil([&]() { return ShownTooltipWidth() > 0; }, std::chrono::seconds(5)));
+    m_sim.DeleteJob(longId);
+    ASSERT_TRUE(WaitFor("ProgressText", "2 job(s) in the mailbox."));
+    ASSERT_EQ(list->GetItemCount(), 2);
+    EXPECT_TRUE(PumpUntil([&]() { return ShownTooltipWidth() == 0; }, std::chrono::seconds(5)))
+        << "a tooltip stays over empty space";
+    EXPECT_EQ(rows->GetToolTipText(), "");
+    // Moving over the empty space shows none either.
+    mouse.MouseMove(resting + wxPoint(30, 10));
+    PumpUntil([]() { return false; }, std::chrono::milliseconds(1500));  // longer than the tooltip's delay
+    EXPECT_EQ(ShownTooltipWidth(), 0);
+    EXPECT_EQ(rows->GetToolTipText(), "");
+}
+
+// The controller's name is wider than the field in the window's first size.
+// Set while the field had the cursor at its end (the user clicked into it,
+// then connected again), it is still shown from its start, not "lto Studio
+// (127.0.0.1)": the field scrolls to keep the insertion point in view.
+TEST_F(PanelOnSimulatorTest, TheControllerFieldShowsItsTextFromItsStart) {
+    OpenConnected();
+    auto* combo = Get<wxComboBox>("ServerAddress");
+    EXPECT_EQ(combo->GetValue(), kController);
+    EXPECT_EQ(combo->GetInsertionPoint(), 0);
+    Click("ConnectServer");  // disconnects
+    m_frame->Raise();        // the window and the field get the keyboard
+    combo->SetFocus();
+    combo->SetInsertionPointEnd();
+    PumpBriefly();
+    Click("ConnectServer");
+    ASSERT_TRUE(WaitFor("ConnectionStatus", "Connected to " + kController));
+    EXPECT_EQ(combo->GetValue(), kController);
+    EXPECT_EQ(combo->GetInsertionPoint(), 0);
+}
+
+// A scroll bar beside the rows once they overflow (it takes room from them;
+// the toolkit's default, a bar drawn over the rows only for a moment after
+// they change, would not), none before.
+TEST_F(PanelOnSimulatorTest, AScrollBarShowsOnceTheRowsOverflow) {
+    OpenConnected();
+    OpenMailbox("Accounting", "1234");
+    ASSERT_TRUE(WaitFor("ProgressText", "2 job(s) in the mailbox."));
+    auto* list = Get<wxListCtrl>("JobList");
+    const int fullWidth = list->GetSize().GetWidth();
+    PumpBriefly();
+    EXPECT_EQ(list->GetClientSize().GetWidth(), fullWidth) << "no bar with room to spare";
+    for (int i = 0; i < 6; ++i) {
+        zeltosim::JobOptions job;
+        job.mailbox = "Accounting";
+        job.name = "Scan " + std::to_string(i);
+        m_sim.AddJob(job);
+    }
+    ASSERT_TRUE(WaitFor("ProgressText", "8 job(s) in the mailbox."));
+    wxRect last;
+    ASSERT_TRUE(list->GetItemRect(7, last));
+    ASSERT_GT(last.GetBottom(), list->GetClientSize().GetHeight()) << "all rows fit: nothing to show";
+    auto columnsWidth = [list]() {
+        int total = 0;
+        for (int column = 0; column < list->GetColumnCount(); ++column) {
+            total += list->GetColumnWidth(column);
+        }
+        return total;
+    };
+    PumpUntil([]() { return false; }, std::chrono::seconds(2));  // past the moment after the change
+    EXPECT_LT(list->GetClientSize().GetWidth(), fullWidth) << "no scroll bar beside the rows";
+    // The columns fit the narrower rows: no sideways scrolling, also when all
+    // the rows come at once (the bar appears after they are placed).
+    EXPECT_LE(columnsWidth(), list->GetClientSize().GetWidth());
+    OpenMailbox("Accounting", "1234");
+    ASSERT_TRUE(WaitFor("ProgressText", "8 job(s) in the mailbox."));
+    PumpUntil([]() { return false; }, std::chrono::seconds(2));
+    EXPECT_LT(list->GetClientSize().GetWidth(), fullWidth);
+    EXPECT_LE(columnsWidth(), list->GetClientSize().GetWidth()) << "reopened";
 }
 
 }  // namespace
