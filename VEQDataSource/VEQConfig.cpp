@@ -1,7 +1,9 @@
 #include "VEQConfig.h"
 
+#include <climits>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 #include <wx/filename.h>
 
 #include "CryptService.h"
+#include "FileDescriptor.h"
 #include "JsonText.h"
 #include "Logger.h"
 #include "SdkText.h"
@@ -91,6 +94,23 @@ WriteOutcome WriteAndVerify(const std::string& path, const std::string& plainTex
         return WriteOutcome::Failed;
     }
     return WriteOutcome::Written;
+}
+
+// Rewrites the existing regular file itself (never through a link), for a
+// folder that refuses new files; synced and read back as any save.
+bool RewriteInPlace(const std::string& path, const std::string& plainText) {
+    if (plainText.size() > UINT_MAX) return false;
+    const FileDescriptor file(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info;
+    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    std::vector<unsigned char> enciphered;
+    CryptService::Encrypt(plainText.data(), static_cast<unsigned int>(plainText.size()), enciphered);
+    if (::ftruncate(file.Get(), 0) != 0 || !WriteFully(file.Get(), enciphered.data(), enciphered.size()) ||
+        ::fsync(file.Get()) != 0) {
+        return false;
+    }
+    std::string readBack;
+    return CryptService::Read(wxString::FromUTF8(path).ToStdWstring(), readBack) && readBack == plainText;
 }
 
 }  // namespace
@@ -266,9 +286,11 @@ bool VEQConfig::WriteFileAtomically(const std::string& plainText) {
     }
     std::remove(temporary.c_str());
     // A folder that refuses new files but lets the file itself be written:
-    // the only way left is to rewrite it in place.
-    return outcome == WriteOutcome::CannotCreate && wxFileName::IsFileWritable(m_filePath) &&
-           WriteAndVerify(path, plainText) == WriteOutcome::Written;
+    // the only way left is to rewrite it in place. A write that failed in a
+    // folder that takes new files leaves the file as it was.
+    const bool folderTakesNewFiles = wxFileName::IsDirWritable(wxFileName(m_filePath).GetPath());
+    return outcome == WriteOutcome::CannotCreate && !folderTakesNewFiles &&
+           wxFileName::IsFileWritable(m_filePath) && RewriteInPlace(path, plainText);
 }
 
 void VEQConfig::Flush() {

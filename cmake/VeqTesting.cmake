@@ -8,15 +8,21 @@ set(VEQ_TEST_SANDBOX ${CMAKE_SOURCE_DIR}/scripts/test-sandbox)
 
 # veq_add_tests(DIR <folder> LIBS <libs...> [GUI] [TIMEOUT <seconds>] [COST <n>])
 # Adds every "*_test.cpp" in <folder> as its own test executable. COST marks
-# long-running tests: ctest starts them first even in a fresh tree, which has no
-# timings of earlier runs yet, so that they do not end a parallel run alone.
+# long-running tests: ctest starts them first even in a fresh tree (as in CI),
+# which has no timings of earlier runs yet, so that they do not end a parallel
+# run alone. Folders given a longer time-out hold such tests (end to end): they
+# get a cost of 10 unless they name one.
 function(veq_add_tests)
   cmake_parse_arguments(T "GUI" "DIR;TIMEOUT;COST" "LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
   if(NOT T_COST)
-    set(T_COST 0)
+    if(T_TIMEOUT GREATER 120)
+      set(T_COST 10)
+    else()
+      set(T_COST 0)
+    endif()
   endif()
   # The label of a test is its subsystem's folder ("VEQDataSource",
   # "platform/zelto-sim"): `ctest -L` picks the tests of some subsystems.
@@ -39,18 +45,26 @@ function(veq_add_tests)
       set(launcher ${VEQ_TEST_SANDBOX} --gui)
     endif()
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${launcher}")
+    # A case that calls GTEST_SKIP exits with success: gtest's "[  SKIPPED ]"
+    # line makes ctest count it as skipped (scripts/ctest-run prints why).
     gtest_discover_tests(${name}
       DISCOVERY_MODE PRE_TEST
       PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "VEQ_BUILD_DIR=${CMAKE_BINARY_DIR}" LABELS "${label}"
-                 COST ${T_COST})
+                 COST ${T_COST} SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
   endforeach()
 endfunction()
 
 # veq_add_bench(<name> SOURCES <files...> LIBS <libs...>): a benchmark program in
-# build/bench/, run by scripts/bench (never by the tests).
+# build/bench/, run by scripts/bench (never by the tests). With VEQ_BENCHMARKS
+# off (the sanitizer trees, which run only tests) it is left out of "all".
+option(VEQ_BENCHMARKS "Build the benchmark programs with everything else" ON)
 function(veq_add_bench name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${B_SOURCES})
+  if(VEQ_BENCHMARKS)
+    add_executable(${name} ${B_SOURCES})
+  else()
+    add_executable(${name} EXCLUDE_FROM_ALL ${B_SOURCES})
+  endif()
   target_link_libraries(${name} PRIVATE ${B_LIBS} veq_testing)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endfunction()

@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
+#include <grp.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -140,6 +142,67 @@ ChildResult RunInChild(const std::function<int()>& body, int timeoutSeconds) {
     }
     close(fds[1]);
     return WaitChild(pid, fds[0], timeoutSeconds);
+}
+
+void GiveToUnprivilegedUser(const std::string& path, bool recursive) {
+    if (::geteuid() != 0) return;
+    // Links are handed over themselves, never what they point to.
+    const auto give = [](const char* name, const struct stat*, int, FTW*) {
+        return ::lchown(name, kUnprivilegedId, kUnprivilegedId);
+    };
+    const int failed = recursive ? ::nftw(path.c_str(), give, 16, FTW_PHYS)
+                                 : ::lchown(path.c_str(), kUnprivilegedId, kUnprivilegedId);
+    if (failed != 0) throw std::runtime_error("could not hand over " + path);
+    // Every folder above must be searchable for the user to reach path.
+    std::string folder = path;
+    for (auto slash = folder.rfind('/'); slash != std::string::npos && slash > 0; slash = folder.rfind('/')) {
+        folder.erase(slash);
+        struct stat st {};
+        if (::stat(folder.c_str(), &st) == 0 && (st.st_mode & S_IXOTH) == 0)
+            ::chmod(folder.c_str(), (st.st_mode & 07777) | S_IXOTH);
+    }
+}
+
+ChildResult RunAsUnprivileged(const std::function<int()>& body, int timeoutSeconds) {
+    return RunInChild(
+        [&body]() {
+            if (::geteuid() == 0) {
+                if (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedId) != 0 ||
+                    ::setuid(kUnprivilegedId) != 0) {
+                    fprintf(stderr, "could not drop to the unprivileged user\n");
+                    return 98;
+                }
+            }
+            return body();
+        },
+        timeoutSeconds);
+}
+
+int CallAsUnprivileged(const std::function<int()>& body) {
+    if (::geteuid() != 0) return body();
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    if (::getgroups(static_cast<int>(groups.size()), groups.data()) < 0) groups.clear();
+    const gid_t group = ::getgid();
+    const auto restore = [&] {
+        if (::setresuid(0, 0, 0) != 0 || ::setresgid(group, group, group) != 0 ||
+            ::setgroups(groups.size(), groups.data()) != 0)
+            std::abort();  // the rest of the test must not run as another user
+    };
+    // The super-user stays the saved identity, so that it can come back.
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(kUnprivilegedId, kUnprivilegedId, group) != 0 ||
+        ::setresuid(kUnprivilegedId, kUnprivilegedId, 0) != 0) {
+        restore();
+        throw std::runtime_error("could not take the unprivileged user's identity");
+    }
+    int result = 0;
+    try {
+        result = body();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+    return result;
 }
 
 ChildResult RunProgram(const std::vector<std::string>& argv,

@@ -72,6 +72,27 @@ struct ChildResult {
 // status is body's return value. Used for scenarios whose state is process-wide.
 ChildResult RunInChild(const std::function<int()>& body, int timeoutSeconds = 60);
 
+// The ordinary user ("nobody", 65534) that permission cases run as when the
+// test runs as root, since permission bits do not bind the super-user.
+constexpr unsigned kUnprivilegedId = 65534;
+
+// Lets the unprivileged user reach path: hands path (and, with recursive, all
+// below it) to that user and makes every folder above it searchable. Only
+// meant for folders inside the test's own sandbox.
+void GiveToUnprivilegedUser(const std::string& path, bool recursive = true);
+
+// Runs body in a forked child that, when the test runs as root, has dropped
+// to the unprivileged user first (groups, group and user); otherwise as
+// RunInChild. Permission cases use it so that they run in CI, which is root.
+ChildResult RunAsUnprivileged(const std::function<int()>& body, int timeoutSeconds = 60);
+
+// Calls body in this process with every thread under the unprivileged user's
+// identity when the test runs as root, which comes back afterwards; returns
+// body's value. For a process that already runs threads (a simulator, a
+// pool), whose forked child could stop on a lock another thread held at the
+// fork. Only for calls that end at once: the other threads share the identity.
+int CallAsUnprivileged(const std::function<int()>& body);
+
 // Runs a program (argv[0] a path) with extra environment, captures its output.
 ChildResult RunProgram(const std::vector<std::string>& argv,
                        const std::vector<std::pair<std::string, std::string>>& env = {},

@@ -44,6 +44,25 @@ void ForgetFile() {
     std::remove(SettingsPath().c_str());
 }
 
+// Runs prepare, then hands the settings folder to an ordinary user (the
+// super-user writes whatever the permission bits say) and, in a child process
+// of that user, loads the settings and calls act while the folder cannot be
+// written, until the child has ended. The child's status is 0 when it ran act.
+veqtest::ChildResult RunInLockedFolder(const std::function<void()>& prepare,
+                                       const std::function<void(VEQConfig&)>& act) {
+    prepare();
+    const std::string folder = configtest::ConfigDir();
+    veqtest::GiveToUnprivilegedUser(folder);
+    const veqtest::ChildResult child = veqtest::RunAsUnprivileged([&] {
+        std::unique_ptr<VEQConfig> config = Load();
+        if (::chmod(folder.c_str(), 0555) != 0) return 2;
+        act(*config);
+        return 0;
+    });
+    ::chmod(folder.c_str(), 0755);
+    return child;
+}
+
 TEST(VEQConfig, NewInstallationStartsWithDefaultsAndCreatesTheFileOnFirstSave) {
     std::unique_ptr<VEQConfig> config = Load();
     EXPECT_NE(LogText().find("Cann't load config file, no file exist, path:" + SettingsPath()),
@@ -86,14 +105,8 @@ TEST(VEQConfig, TheNoPermissionLineAppearsOnlyWhenTheFileCannotBeWritten) {
 }
 
 TEST(VEQConfig, ANewFileInAFolderThatCannotBeWrittenIsLoggedAsSuch) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "folder permissions do not bind the super-user";
-    }
-    std::unique_ptr<VEQConfig> config = Load();
-    const std::string folder = configtest::ConfigDir();
-    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-    config->Flush();
-    ::chmod(folder.c_str(), 0755);
+    const veqtest::ChildResult child = RunInLockedFolder([] {}, [](VEQConfig& config) { config.Flush(); });
+    ASSERT_TRUE(child.exited && child.status == 0) << child.output;
     EXPECT_NE(LogText().find("Cann't write config file " + SettingsPath() + ", no write permission"), std::string::npos);
     EXPECT_FALSE(veqtest::FileExists(SettingsPath()));
 }
@@ -411,15 +424,9 @@ TEST(VEQConfig, TemporariesOfKilledSavesGoAtTheNextSaveAndNewOnesAreTheOwnersOnl
 }
 
 TEST(VEQConfig, AFolderThatOnlyLetsTheFileBeWrittenIsSavedInPlace) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "folder permissions do not bind the super-user";
-    }
-    std::unique_ptr<VEQConfig> config = Load();
-    config->Flush();
-    const std::string folder = configtest::ConfigDir();
-    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-    config->SetLastSaveJobPath("/in-place");
-    ::chmod(folder.c_str(), 0755);
+    const veqtest::ChildResult child = RunInLockedFolder(
+        [] { Load()->Flush(); }, [](VEQConfig& config) { config.SetLastSaveJobPath("/in-place"); });
+    ASSERT_TRUE(child.exited && child.status == 0) << child.output;
     EXPECT_EQ(SettingsDocument()["lastJobSavePath"].asString(), "/in-place");
 }
 

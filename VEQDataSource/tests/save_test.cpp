@@ -214,19 +214,29 @@ TEST_F(SaveTest, RefusedSavesReturnFalseWithoutEventsOrTransfer) {
     EXPECT_EQ(ReadFile(regularFile), "x");
 }
 
+// The save runs as an ordinary user (the super-user writes whatever the
+// permission bits say), in a folder it may read and search but not write.
+// In this process: the simulator's threads run here.
 TEST_F(SaveTest, AFolderWithoutWriteAccessIsRefused) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "running as root, which writes regardless of permission bits; "
-                        "the regular-file and missing folders of RefusedSaves cover this path";
-    }
     std::shared_ptr<ZeltoServerMailBox> mailbox = Open({SmallJob(12, 1, {"PDF"}, "Accounting")});
     ASSERT_TRUE(mailbox);
     const std::string folder = Path("locked");
-    ASSERT_EQ(mkdir(folder.c_str(), 0555), 0);
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    veqtest::GiveToUnprivilegedUser(folder);
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    Sim().ClearCalls();
+    SaveEventRecorder events(*mailbox);
     VEQTypes::ScanRetriveAttribute request = Request(VEQTypes::PDF, 0, 12);
-    EXPECT_FALSE(mailbox->SaveScanedJobToPathFromMailBox(folder + "/Scan.pdf", request, false,
-                                                         MailBox::SAVE_DOCUMENTS_WHOLE));
+    const int outcome = veqtest::CallAsUnprivileged([&] {
+        if (access(folder.c_str(), R_OK | X_OK) != 0) return 2;
+        return mailbox->SaveScanedJobToPathFromMailBox(folder + "/Scan.pdf", request, false,
+                                                       MailBox::SAVE_DOCUMENTS_WHOLE) ? 1 : 0;
+    });
     chmod(folder.c_str(), 0755);
+    EXPECT_EQ(outcome, 0) << "2: the folder cannot be read, 1: saved";
+    EXPECT_TRUE(events.Events().empty());
+    EXPECT_EQ(Sim().CallCount("SCAN_getDataInMailbox"), 0u);
+    EXPECT_TRUE(veqtest::FolderEntries(folder).empty());
 }
 
 TEST_F(SaveTest, AFullDiskEndsInTheFailedEventAndKeepsTheOldFile) {

@@ -41,12 +41,30 @@ TEST(SaveFolder, IsCheckedWithoutMakingAnythingAndMadeOnlyWhenAsked) {
     }
 }
 
+// Run as an ordinary user (the super-user writes whatever the permission bits
+// say): the parent the folder would be made in decides, by its write bit alone.
 TEST(SaveFolder, AFolderOfAReadOnlyParentIsRefused) {
-    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind the super-user";
     veqtest::TempDir folder;
-    ASSERT_EQ(mkdir((folder / "locked").c_str(), 0555), 0);
-    wxString checked;
-    EXPECT_FALSE(CheckSaveFolder(wxString::FromUTF8(folder / "locked/out"), checked));
+    ASSERT_EQ(mkdir((folder / "locked").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((folder / "open").c_str(), 0755), 0);
+    veqtest::GiveToUnprivilegedUser(folder.Path());
+    ASSERT_EQ(chmod((folder / "locked").c_str(), 0555), 0);
+    const struct {
+        const char* parent;
+        bool usable;
+    } cases[] = {{"locked", false}, {"open", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.parent);
+        const std::string path = folder / (std::string(c.parent) + "/out");
+        const veqtest::ChildResult child = veqtest::RunAsUnprivileged([&path] {
+            wxString checked;
+            return CheckSaveFolder(wxString::FromUTF8(path), checked) ? 1 : 0;
+        });
+        ASSERT_TRUE(child.exited) << child.output;
+        EXPECT_EQ(child.status, c.usable ? 1 : 0) << child.output;
+    }
+    EXPECT_TRUE(veqtest::FolderEntries(folder / "locked").empty());
+    EXPECT_TRUE(veqtest::FolderEntries(folder / "open").empty());
     chmod((folder / "locked").c_str(), 0755);
 }
 
