@@ -6,7 +6,7 @@
 // a folder that cannot be written is logged once, not at every probe);
 // a job that cannot be placed waits longer after each try; the service's own
 // leftovers go, nothing else.
-#include "../support/ServiceHarness.h"
+#include "../support/ServiceTest.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -30,15 +30,13 @@ constexpr auto kArrival = std::chrono::seconds(15);
 // Longer than the service holds a deletion before it mirrors it.
 constexpr auto kPastTheHold = std::chrono::milliseconds(2500);
 
-bool Contains(const std::vector<int>& ids, int id) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
+using dwtest::Contains;
 
 size_t Calls(dwtest::SimulatorProcess& sim, const std::string& call) {
     return sim.Ctl({"calls", call})["calls"].size();
 }
 
-class Ownership : public ::testing::Test {
+class Ownership : public dwtest::ServiceTest {
 protected:
     void Start(const Json::Value& jobs) {
         sim = std::make_unique<dwtest::SimulatorProcess>(dwtest::Fixture({{"Scans", {"", jobs}}}));
@@ -54,25 +52,10 @@ protected:
         StartHost();
         ASSERT_TRUE(WaitFor([&] { return Calls(*sim, "SCAN_getJobListInMailbox") > 0; }, kArrival));
     }
-    std::string Folder(const std::string& relative) {
-        const std::string path = box / relative;
-        ::mkdir(path.c_str(), 0755);
-        return path;
-    }
     void Map(const std::string& folder) { dwtest::WriteMappings({{"127.0.0.1", "Scans", "", folder}}); }
     std::string Bytes(int job, const std::string& format = "PDF", int page = 0) {
         return dwtest::ControllerBytes(sim->Port(), "Scans", "", job, format, page);
     }
-    std::string Details(const std::string& folder) { return dwtest::FolderAndLog(folder); }
-    void TearDown() override {
-        if (host) {
-            EXPECT_EQ(host->Stop(), 0);
-        }
-    }
-
-    veqtest::TempDir box;
-    std::unique_ptr<dwtest::SimulatorProcess> sim;
-    std::unique_ptr<dwtest::HostProcess> host;
 };
 
 Json::Value ThirteenJobs() {

@@ -2,7 +2,7 @@
 // outside it for hostile job names, delete what it did not download, replace a
 // file of the same name that is not the job's, mix up nested mappings, take a failed version read for an empty mailbox, or forget
 // a mailbox that still waits for its folder after the mapping was saved again.
-#include "../support/ServiceHarness.h"
+#include "../support/ServiceTest.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -24,32 +24,15 @@ using veqtest::WaitFor;
 
 constexpr auto kArrival = std::chrono::seconds(15);
 
-bool Contains(const std::vector<int>& ids, int id) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
+using dwtest::Contains;
 
-class ServiceSafety : public ::testing::Test {
+class ServiceSafety : public dwtest::ServiceTest {
 protected:
     void Start(const Json::Value& fixture) {
         sim = std::make_unique<dwtest::SimulatorProcess>(fixture);
         host = std::make_unique<dwtest::HostProcess>(sim->Port());
         host->Start();
     }
-    std::string Folder(const std::string& relative) {
-        const std::string path = box.Path() + "/" + relative;
-        ::mkdir(path.c_str(), 0755);
-        return path;
-    }
-    std::string Details(const std::string& folder) { return dwtest::FolderAndLog(folder); }
-    void TearDown() override {
-        if (host) {
-            EXPECT_EQ(host->Stop(), 0);
-        }
-    }
-
-    veqtest::TempDir box;
-    std::unique_ptr<dwtest::SimulatorProcess> sim;
-    std::unique_ptr<dwtest::HostProcess> host;
 };
 
 TEST_F(ServiceSafety, HostileJobNamesStayInsideTheFolder) {
