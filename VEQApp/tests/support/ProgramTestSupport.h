@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -158,11 +159,21 @@ public:
 
     bool Ok() const { return m_display != nullptr; }
 
-    // Top-level windows whose title is title, mapped or not.
+    // Top-level windows whose title is title, mapped or not. Tooltips, menus
+    // and other pop-ups (override-redirect windows, which GTK names after the
+    // program too) are not counted: a tooltip shown under a resting pointer is
+    // no window of its own.
     std::vector<Window> Named(const std::string& title) {
         DroppedXErrors dropped(m_display);
         std::vector<Window> found;
         Walk(DefaultRootWindow(m_display), title, found, 0);
+        found.erase(std::remove_if(found.begin(), found.end(),
+                                   [this](Window window) {
+                                       XWindowAttributes attributes;
+                                       return XGetWindowAttributes(m_display, window, &attributes) &&
+                                              attributes.override_redirect;
+                                   }),
+                    found.end());
         return found;
     }
     size_t ViewableCount(const std::string& title) {
