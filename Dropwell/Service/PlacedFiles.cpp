@@ -85,12 +85,15 @@ bool ParseLine(const std::string& line, wxString& path, FileIdentity& id) {
     return !path.empty();
 }
 
+// The record lies in a folder every user may write: only a plain file of this
+// user's is read, so that nobody else can name files as placed by the service.
 bool ReadRecord(const wxString& recordPath, std::string& text) {
     const int fd = ::open(recordPath.fn_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
               static_cast<std::uint64_t>(st.st_size) <= PlacedFiles::kMaxRecordBytes;
+    if (!ok) errno = EPERM;
     char buffer[1 << 16];
     while (ok) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
